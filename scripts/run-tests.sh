@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The whole test suite: installs what is missing, builds, starts the Firebird
+# server on 127.0.0.1, runs every tier (then the sanitizer build and the
+# fuzzers), and stops the server again, also when tests fail.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+bash scripts/install-deps.sh || { echo "installing dependencies failed"; exit 1; }
+
+build() {  # build DIR [cmake options...]
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
+    ninja -C "$dir" -j2
+}
+
+build build || { echo "build failed"; exit 1; }
+
+bash scripts/fb-server-start.sh || { echo "the Firebird test server did not start"; exit 1; }
+trap 'bash "$root/scripts/fb-server-stop.sh"' EXIT
+
+export QT_QPA_PLATFORM=offscreen
+failed=0
+
+echo "== tests (unit, contract, window, integration, e2e)"
+ctest --test-dir build --output-on-failure --timeout 300 -j1 || failed=1
+
+if [ "${CORVANTIS_SKIP_SANITIZERS:-0}" != 1 ]; then
+  echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+  if build build-asan -DCORVANTIS_SANITIZE=ON; then
+    # The Firebird client keeps its own allocations until exit; leaks there are not ours.
+    ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+      ctest --test-dir build-asan --output-on-failure --timeout 600 -j1 -L 'unit|contract|integration|window' || failed=1
+  else
+    echo "sanitizer build failed"; failed=1
+  fi
+fi
+
+if [ -x scripts/run-fuzzers.sh ] && [ "${CORVANTIS_SKIP_FUZZ:-0}" != 1 ]; then
+  echo "== fuzzers (short bounded run)"
+  bash scripts/run-fuzzers.sh "${CORVANTIS_FUZZ_SECONDS:-20}" || failed=1
+fi
+
+exit $failed
