@@ -1,0 +1,85 @@
+#include "CatalogueProbes.h"
+
+#include <exception>
+
+#include "SQLQuery.h"
+
+namespace {
+
+void SetLines(TSQLQuery& query, const std::vector<std::string>& lines) {
+  query.Close();
+  query.ClearLines();
+  for (const std::string& line : lines) query.AddLine(line);
+}
+
+void Execute(TSQLQuery& query, const std::string& statement) {
+  SetLines(query, {statement});
+  query.ExecSQL(false);
+}
+
+}  // namespace
+
+std::string UpperCaseAscii(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::vector<std::string> TableProbeLines(const std::string& table) {
+  return {"SELECT * FROM RDB$RELATIONS ",
+          " WHERE RDB$RELATION_NAME = '" + UpperCaseAscii(table) + "'"};
+}
+
+std::vector<std::string> ColumnProbeLines(const std::string& table, const std::string& column) {
+  return {"SELECT * FROM RDB$RELATION_FIELDS ",
+          "WHERE RDB$RELATION_NAME = '" + UpperCaseAscii(table) + "'",
+          "AND RDB$FIELD_NAME = '" + UpperCaseAscii(column) + "'"};
+}
+
+// The ALTER names the table and column as given; only the probes upper-case.
+std::string AddVarcharStatement(const std::string& table, const std::string& column,
+                                const std::string& width) {
+  return "ALTER TABLE " + table + " ADD " + column + " VARCHAR(" + width + ")";
+}
+
+std::string AddDoubleStatement(const std::string& table, const std::string& column) {
+  return "ALTER TABLE " + table + " ADD " + column + " Double Precision";
+}
+
+bool TableMissing(TSQLQuery& query, const std::string& table) {
+  SetLines(query, TableProbeLines(table));
+  query.Open();
+  // Without a row the field reads as null; a catalogue row never has a null name.
+  return query.FieldByName("RDB$RELATION_NAME").IsNull();
+}
+
+// "Every failure" is every exception the program can raise: its own hierarchy
+// and the standard library's (both derive from std::exception). catch (...)
+// is not used, so that a forced unwind of the thread is never swallowed.
+bool AddVarcharField(TSQLQuery& query, const std::string& table, const std::string& column,
+                     const std::string& width) {
+  try {
+    SetLines(query, ColumnProbeLines(table, column));
+    query.Open();
+    if (query.FieldByName("RDB$FIELD_NAME").AsString().empty()) {
+      Execute(query, AddVarcharStatement(table, column, width));
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+bool AddDoubleField(TSQLQuery& query, const std::string& table, const std::string& column) {
+  try {
+    SetLines(query, ColumnProbeLines(table, column));
+    query.Open();
+    if (query.FieldByName("RDB$FIELD_NAME").IsNull()) {
+      Execute(query, AddDoubleStatement(table, column));
+    }
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
