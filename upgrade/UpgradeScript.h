@@ -1,0 +1,35 @@
+// The upgrade to this release: 46 steps run in order on the shared statement
+// object. Schema changes are guarded by catalogue probes, so a repeated run
+// creates and alters nothing; the BILL_KIND backfills run every time.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class TSQLQuery;
+
+enum class UpgradeAction {
+  AddDoubleField,   // column added when missing; failures absorbed
+  AddVarcharField,  // column added when missing; failures absorbed
+  Execute,          // the one statement, unconditionally
+  CreateTable,      // when the table is missing: the CREATE, then its indexes
+};
+
+// One statement, as the lines added to the statement object.
+using StatementLines = std::vector<std::string>;
+
+struct UpgradeStep {
+  UpgradeAction action;
+  std::string table;   // probed or altered table; empty for Execute
+  std::string column;  // the added column
+  std::string width;   // decimal width of an added VARCHAR
+  std::vector<StatementLines> statements;
+};
+
+// The steps in the order they run; step n is element n - 1.
+const std::vector<UpgradeStep>& UpgradeSteps();
+
+// Runs every step. The first failure of an unguarded statement or of a
+// creation probe travels out and skips the rest; what ran before stays
+// committed, each statement having been committed on its own.
+void UpgradeScript(TSQLQuery& query);
