@@ -10,8 +10,8 @@
 
 class TSQLQuery;
 
-// Catalogue names are stored in upper case; only ASCII letters are mapped,
-// so Big5 lead and trail bytes pass unchanged.
+// Catalogue names are stored in upper case. Only the bytes a-z are mapped;
+// every other byte, above 0x7F too, passes unchanged, whatever the locale.
 std::string UpperCaseAscii(std::string text);
 
 // The probe statements, line by line, and the column additions.

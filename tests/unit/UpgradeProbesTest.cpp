@@ -1,0 +1,113 @@
+// Catalogue probes: their statement texts, the upper-casing of names, and
+// which failures each of them lets through.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "CatalogueProbes.h"
+#include "Exceptions.h"
+#include "SQLConnection.h"
+#include "SQLQuery.h"
+
+namespace {
+
+TEST(UpgradeProbes, UpperCasingMapsOnlyAsciiLetters) {
+  struct Row {
+    std::string given;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {"update_hist", "UPDATE_HIST"},
+      {"Web_TopBoard_0", "WEB_TOPBOARD_0"},
+      {"UPDATE_HIST", "UPDATE_HIST"},
+      {"", ""},
+      {"@[`{", "@[`{"},                            // the neighbours of A-Z and a-z
+      {"\xE9t\xE9", "\xE9T\xE9"},                // Latin-1 é stays, t does not
+      {"\xA4\x40\xAF\xEB", "\xA4\x40\xAF\xEB"},    // 一般 in Big5 stays
+  };
+  for (const Row& row : rows) EXPECT_EQ(UpperCaseAscii(row.given), row.expected) << row.given;
+}
+
+TEST(UpgradeProbes, ProbeLinesKeepTheirBlanksAndUpperCaseTheNames) {
+  EXPECT_EQ(TableProbeLines("update_hist"),
+            (std::vector<std::string>{"SELECT * FROM RDB$RELATIONS ",
+                                      " WHERE RDB$RELATION_NAME = 'UPDATE_HIST'"}));
+  EXPECT_EQ(ColumnProbeLines("Sal_Sub", "item_unit"),
+            (std::vector<std::string>{"SELECT * FROM RDB$RELATION_FIELDS ",
+                                      "WHERE RDB$RELATION_NAME = 'SAL_SUB'",
+                                      "AND RDB$FIELD_NAME = 'ITEM_UNIT'"}));
+}
+
+TEST(UpgradeProbes, AlterStatementsUseTheNamesAsGiven) {
+  struct Row {
+    std::string sent;
+    std::string expected;
+  };
+  const Row rows[] = {
+      {AddVarcharStatement("UPAY_MASTER", "ACC_YM", "7"), "ALTER TABLE UPAY_MASTER ADD ACC_YM VARCHAR(7)"},
+      {AddVarcharStatement("mch_item", "Tax_Title", "100"), "ALTER TABLE mch_item ADD Tax_Title VARCHAR(100)"},
+      {AddDoubleStatement("PROVIDER", "CENTER_AMTPERS"),
+       "ALTER TABLE PROVIDER ADD CENTER_AMTPERS Double Precision"},
+      {AddDoubleStatement("cpetition_sub", "give_qty"), "ALTER TABLE cpetition_sub ADD give_qty Double Precision"},
+  };
+  for (const Row& row : rows) EXPECT_EQ(row.sent, row.expected);
+}
+
+// A statement object whose connection cannot open: no INI file exists, so the
+// first Open fails before any driver is loaded.
+class UnreachableDatabase : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = std::filesystem::temp_directory_path() /
+              ("corvantis-probes-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(folder_);
+    if (const char* old = std::getenv("XDG_CONFIG_HOME")) savedConfigHome_ = old;
+    ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);  // no per-user setting there
+    connection_.emplace("SQLConnection1", folder_.string());
+    query_.emplace("SQLQuery1");
+    query_->SetSQLConnection(&*connection_);
+  }
+  void TearDown() override {
+    query_.reset();
+    connection_.reset();
+    if (savedConfigHome_) {
+      ::setenv("XDG_CONFIG_HOME", savedConfigHome_->c_str(), 1);
+    } else {
+      ::unsetenv("XDG_CONFIG_HOME");
+    }
+    std::filesystem::remove_all(folder_);
+  }
+  std::string MissingFileMessage() const {
+    return "Driver/Connection Registry File '" + (folder_ / "dbvconnections.ini").string() + "' not found";
+  }
+
+  std::filesystem::path folder_;
+  std::optional<std::string> savedConfigHome_;
+  std::optional<TSQLConnection> connection_;
+  std::optional<TSQLQuery> query_;
+};
+
+TEST_F(UnreachableDatabase, TableProbeLetsTheFailureThroughAndKeepsItsText) {
+  try {
+    TableMissing(*query_, "update_hist");
+    FAIL() << "the probe did not fail";
+  } catch (const EDatabaseError& error) {
+    EXPECT_EQ(error.message(), MissingFileMessage());
+  }
+  EXPECT_EQ(query_->Lines(), TableProbeLines("UPDATE_HIST"));
+}
+
+TEST_F(UnreachableDatabase, ColumnAdditionsAbsorbTheFailureAndSendNoAlter) {
+  EXPECT_FALSE(AddVarcharField(*query_, "UPAY_MASTER", "ACC_YM", "7"));
+  EXPECT_EQ(query_->Lines(), ColumnProbeLines("UPAY_MASTER", "ACC_YM"));
+  EXPECT_FALSE(AddDoubleField(*query_, "PROVIDER", "CENTER_AMTPERS"));
+  EXPECT_EQ(query_->Lines(), ColumnProbeLines("PROVIDER", "CENTER_AMTPERS"));
+}
+
+}  // namespace
