@@ -1,0 +1,48 @@
+#include "ParamScan.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+bool IsQuote(char c) { return c == '\'' || c == '"' || c == '`'; }
+
+bool EndsMarkerName(char c) {
+  return c == ' ' || c == '\r' || c == '\n' || c == ',' || c == ';' || c == ')';
+}
+
+}  // namespace
+
+bool IsDoubleByteLead(unsigned char byte) {
+#ifdef _WIN32
+  constexpr UINT kBig5CodePage = 950;
+  return IsDBCSLeadByteEx(kBig5CodePage, byte) != 0;
+#else
+  return byte >= 0x81 && byte <= 0xFE;  // Big5's lead-byte range
+#endif
+}
+
+std::vector<std::string> ParamMarkerNames(const std::string& text) {
+  std::vector<std::string> names;
+  bool insideLiteral = false;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (IsDoubleByteLead(static_cast<unsigned char>(c))) {
+      i += 2;  // its trail byte belongs to the character, even when it is a grave accent
+    } else if (IsQuote(c)) {
+      insideLiteral = !insideLiteral;
+      ++i;
+    } else if (c != ':' || insideLiteral) {
+      ++i;
+    } else if (i + 1 < text.size() && text[i + 1] == ':') {
+      i += 2;
+    } else {
+      const std::size_t nameStart = ++i;
+      while (i < text.size() && !EndsMarkerName(text[i])) ++i;
+      names.push_back(text.substr(nameStart, i - nameStart));
+    }
+  }
+  return names;
+}
