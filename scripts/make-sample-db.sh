@@ -8,7 +8,7 @@
 #            connection string such as 127.0.0.1/3051:/tmp/corvantis-fb/x.fdb;
 #            a database already there is dropped first
 #   -r ROWS  rows per table (default 20); the rows are made inside the server
-#   -v VARIANT
+#   -v VARIANT[,VARIANT...]   (may also be given more than once)
 #            full                the pre-upgrade database (default)
 #            no-update-hist      without the previous upgrade's UPDATE_HIST
 #            no-buybill-master   without BUYBILL_MASTER
@@ -21,11 +21,11 @@ set -euo pipefail
 usage() { sed -n '6,17p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
 
 rows=20
-variant=full
+variants=()
 while getopts "r:v:h" opt; do
   case $opt in
     r) rows=$OPTARG ;;
-    v) variant=$OPTARG ;;
+    v) IFS=, read -ra more <<<"$OPTARG"; variants+=("${more[@]}") ;;
     *) usage ;;
   esac
 done
@@ -33,10 +33,14 @@ shift $((OPTIND - 1))
 [ $# -eq 1 ] || usage
 target=$1
 [[ $rows =~ ^[0-9]+$ ]] || { echo "make-sample-db: rows must be a number: $rows" >&2; exit 2; }
-case $variant in
-  full | no-update-hist | no-buybill-master | no-optional-tables | upgraded) ;;
-  *) echo "make-sample-db: unknown variant: $variant" >&2; exit 2 ;;
-esac
+[ ${#variants[@]} -gt 0 ] || variants=(full)
+for v in "${variants[@]}"; do
+  case $v in
+    full | no-update-hist | no-buybill-master | no-optional-tables | upgraded) ;;
+    *) echo "make-sample-db: unknown variant: $v" >&2; exit 2 ;;
+  esac
+done
+variant=" ${variants[*]} "  # each name between blanks, for the membership tests below
 
 user=${CORVANTIS_FB_USER:-SYSDBA}
 password=${CORVANTIS_FB_PASSWORD:-masterkey}
@@ -53,12 +57,15 @@ else
   rm -f "$target"
 fi
 
-has() {  # has TABLE: whether this variant keeps the table
-  case "$variant:$1" in
-    no-update-hist:UPDATE_HIST | no-buybill-master:BUYBILL_MASTER) return 1 ;;
-    no-optional-tables:INSTORAGE_SUBTEMP | no-optional-tables:MCH_ITEM | no-optional-tables:PUB_PARAM) return 1 ;;
+is() { [[ $variant == *" $1 "* ]]; }  # is VARIANT: whether it was asked for
+
+has() {  # has TABLE: whether the variants keep the table
+  case $1 in
+    UPDATE_HIST) ! is no-update-hist ;;
+    BUYBILL_MASTER) ! is no-buybill-master ;;
+    INSTORAGE_SUBTEMP | MCH_ITEM | PUB_PARAM) ! is no-optional-tables ;;
+    *) true ;;
   esac
-  return 0
 }
 
 # fill TABLE "COLUMNS" "VALUES": ROWS rows made by a loop inside the server;
@@ -259,13 +266,13 @@ EOF
   fi
 }
 
-# The state the upgrade leaves, written from its data model rather than from
-# its statements: columns in the order the upgrade visits them (so their
-# positions match), then its tables with their keys and indexes.
-add() {  # add TABLE COLUMN TYPE
+add() {  # add TABLE COLUMN TYPE, when the table is there
   if has "$1"; then echo "ALTER TABLE $1 ADD $2 $3;"; fi
 }
 
+# The state the upgrade leaves, written from its data model rather than from
+# its statements: columns in the order the upgrade visits them (so their
+# positions match), then its tables with their keys and indexes.
 upgraded() {
   add CPETITION_SUB GIVE_QTY "DOUBLE PRECISION"
   add CPETITION_SUB PSALE_PRICE "DOUBLE PRECISION"
@@ -336,9 +343,9 @@ script=$work/sample.sql
   echo "SET SQL DIALECT 3;"
   echo "CREATE DATABASE '$target' USER '$user' PASSWORD '$password' PAGE_SIZE 8192 DEFAULT CHARACTER SET NONE;"
   schema
-  if [ "$variant" = upgraded ]; then upgraded; fi
+  if is upgraded; then upgraded; fi
 } | iconv -f UTF-8 -t CP950 >"$script"
 
 isql-fb -q -bail -user "$user" -password "$password" -i "$script" >"$work/isql.out" 2>&1 ||
   { cat "$work/isql.out" >&2; echo "make-sample-db: creating $target failed" >&2; exit 1; }
-echo "make-sample-db: $target ($variant, $rows rows per table)"
+echo "make-sample-db: $target (${variants[*]}, $rows rows per table)"
