@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 class ParamList {
@@ -18,6 +19,9 @@ class ParamList {
   // line matches. A missing key and an empty value are the same thing.
   std::string Value(const std::string& name) const;
   bool Present(const std::string& name) const { return !Value(name).empty(); }
+
+  // The same lookup in any list of lines (an INI section's entries, for one).
+  static std::string ValueIn(const std::vector<std::string>& lines, std::string_view name);
 
  private:
   std::vector<std::string> lines_;
