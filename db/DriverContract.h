@@ -20,11 +20,13 @@ constexpr bool failed(SQLResult result) { return statusOf(result) != 0; }
 // Statuses with a fixed meaning on both sides.
 namespace status {
 constexpr std::uint16_t InsufficientMemory = 2;
+constexpr std::uint16_t InvalidFieldType = 3;   // a value read with the getter of another type
 constexpr std::uint16_t InvalidHandle = 4;
 constexpr std::uint16_t NotSupported = 5;
 constexpr std::uint16_t OutOfRange = 8;
 constexpr std::uint16_t InvalidParameter = 9;
 constexpr std::uint16_t EndOfResult = 10;     // next row: no more rows
+constexpr std::uint16_t ParameterNotSet = 11;  // the statement has parameter markers and no values
 constexpr std::uint16_t ConnectionFailed = 21;
 constexpr std::uint16_t DriverInitFailed = 22;
 constexpr std::uint16_t SqlError = 65;        // the server refused; its message is kept

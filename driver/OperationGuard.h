@@ -1,0 +1,28 @@
+// The boundary of every driver operation: nothing thrown inside leaves it. A
+// failure becomes the status the caller receives, the failing object's last
+// error and an error event.
+#pragma once
+
+#include <string_view>
+
+#include "DriverContract.h"
+#include "LastError.h"
+#include "Session.h"
+
+namespace dbvfb {
+
+// Turns the exception being handled into a status; call only inside a catch
+// block. The server's message is kept whole, every line of it.
+dbv::SQLResult recordFailure(const Session& session, LastError& lastError, std::string_view operation) noexcept;
+
+template <typename Body>
+dbv::SQLResult runOperation(const Session& session, LastError& lastError, std::string_view operation,
+                            Body&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return recordFailure(session, lastError, operation);
+  }
+}
+
+}  // namespace dbvfb

@@ -1,0 +1,98 @@
+#include "Session.h"
+
+#include <algorithm>
+
+#include "ClientStatus.h"
+#include "DatabaseAddress.h"
+#include "DriverFailure.h"
+#include "ParameterBlocks.h"
+
+namespace dbvfb {
+
+Session::Session(std::shared_ptr<ClientApi> api) : api_(std::move(api)) {}
+
+Session::~Session() {
+  if (!attachment_) return;
+  try {
+    detach();
+  } catch (...) {
+    // Released without a detach: the client drops the attachment with it.
+  }
+}
+
+void Session::attach(const std::string& database, const std::string& userName, const std::string& password) {
+  if (attachment_) fail(dbv::status::ConnectionFailed, "already connected to " + address_);
+  address_ = databaseAddress(database, settings_.hostName, settings_.serverPort);
+  if (tracer_.active()) {
+    tracer_.emit(dbv::trace::Connect, "connect to " + address_ + (settings_.osAuthentication ? "" : " as " + userName));
+  }
+  const ParameterBlock dpb = attachmentBlock(*api_, settings_, userName, password);
+  ClientStatus status(api_->master());
+  attachment_ = ClientRef<Firebird::IAttachment>(api_->provider()->attachDatabase(
+      &status, address_.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
+}
+
+void Session::detach() {
+  if (!attachment_) fail(dbv::status::InvalidHandle, "not connected");
+  endOpenTransactions();
+  tracer_.emit(dbv::trace::Connect, "disconnect from " + address_);
+  ClientStatus status(api_->master());
+  try {
+    attachment_->detach(&status);
+    attachment_.forget();
+  } catch (...) {
+    attachment_.reset();
+    throw;
+  }
+}
+
+Firebird::IAttachment* Session::attachment() const {
+  if (!attachment_) fail(dbv::status::InvalidHandle, "not connected");
+  return attachment_.get();
+}
+
+std::shared_ptr<Transaction> Session::beginWork() {
+  if (settings_.commitRetain && retained_ && retained_->active()) return retained_;
+  const ParameterBlock tpb = transactionBlock(*api_, settings_);
+  ClientStatus status(api_->master());
+  auto transaction = std::make_shared<Transaction>(
+      *api_, tracer_,
+      ClientRef<Firebird::ITransaction>(
+          attachment()->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data())));
+  if (tracer_.active()) tracer_.emit(dbv::trace::Transaction, "start transaction: " + describeTransaction(settings_));
+  std::erase_if(openTransactions_, [](const std::weak_ptr<Transaction>& open) { return open.expired(); });
+  openTransactions_.push_back(transaction);
+  if (settings_.commitRetain) retained_ = transaction;
+  return transaction;
+}
+
+void Session::commitWork(Transaction& transaction) {
+  const bool isRetained = retained_.get() == &transaction;
+  if (isRetained && settings_.commitRetain) {
+    transaction.commitRetaining();
+    return;
+  }
+  transaction.commit();
+  if (isRetained) retained_.reset();
+}
+
+void Session::abandonWork(Transaction& transaction) noexcept {
+  transaction.rollbackQuietly();
+  if (retained_.get() == &transaction) retained_.reset();
+}
+
+void Session::returnUnused(std::shared_ptr<Transaction>& transaction) noexcept {
+  // The shared transaction of CommitRetain may carry other statements' cursors.
+  if (transaction && transaction != retained_) transaction->rollbackQuietly();
+  transaction.reset();
+}
+
+void Session::endOpenTransactions() noexcept {
+  for (const std::weak_ptr<Transaction>& open : openTransactions_) {
+    if (const std::shared_ptr<Transaction> transaction = open.lock()) transaction->rollbackQuietly();
+  }
+  openTransactions_.clear();
+  retained_.reset();
+}
+
+}  // namespace dbvfb

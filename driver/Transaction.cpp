@@ -1,0 +1,49 @@
+#include "Transaction.h"
+
+#include "ClientStatus.h"
+#include "DriverFailure.h"
+
+namespace dbvfb {
+
+Transaction::Transaction(const ClientApi& api, const Tracer& tracer, ClientRef<Firebird::ITransaction> handle)
+    : api_(api), tracer_(tracer), handle_(std::move(handle)) {}
+
+Transaction::~Transaction() { rollbackQuietly(); }
+
+Firebird::ITransaction* Transaction::handle() const {
+  if (!handle_) fail(dbv::status::InvalidHandle, "the statement's transaction has ended");
+  return handle_.get();
+}
+
+void Transaction::commit() {
+  ClientStatus status(api_.master());
+  handle()->commit(&status);
+  handle_.forget();
+  tracer_.emit(dbv::trace::Transaction, "commit");
+}
+
+void Transaction::commitRetaining() {
+  ClientStatus status(api_.master());
+  handle()->commitRetaining(&status);
+  tracer_.emit(dbv::trace::Transaction, "commit retaining");
+}
+
+void Transaction::rollback() {
+  ClientStatus status(api_.master());
+  handle()->rollback(&status);
+  handle_.forget();
+  tracer_.emit(dbv::trace::Transaction, "rollback");
+}
+
+void Transaction::rollbackQuietly() noexcept {
+  if (!handle_) return;
+  try {
+    rollback();
+  } catch (...) {
+    // The server has lost it already (connection gone) or refuses; either way
+    // nothing of it can be committed any more, so the reference just goes.
+    handle_.reset();
+  }
+}
+
+}  // namespace dbvfb

@@ -1,0 +1,39 @@
+// One client transaction and how it ends. Commit, commit retaining and
+// rollback are traced; a transaction still active when its holder goes is
+// rolled back, never committed.
+#pragma once
+
+#include <firebird/Interface.h>
+
+#include "ClientLibrary.h"
+#include "ClientRef.h"
+#include "Tracer.h"
+
+namespace dbvfb {
+
+class Transaction {
+ public:
+  // The client objects outlive the transaction: their owner (Session) holds them.
+  Transaction(const ClientApi& api, const Tracer& tracer, ClientRef<Firebird::ITransaction> handle);
+  Transaction(const Transaction&) = delete;
+  Transaction& operator=(const Transaction&) = delete;
+  ~Transaction();
+
+  bool active() const { return static_cast<bool>(handle_); }
+  Firebird::ITransaction* handle() const;  // throws DriverFailure once ended
+
+  // Each throws Firebird::FbException when the server refuses; the
+  // transaction then stays active, to be rolled back.
+  void commit();
+  void commitRetaining();  // the work is committed and the transaction goes on
+  void rollback();
+  // After a failure: ends the transaction whatever happens, and throws nothing.
+  void rollbackQuietly() noexcept;
+
+ private:
+  const ClientApi& api_;
+  const Tracer& tracer_;
+  ClientRef<Firebird::ITransaction> handle_;
+};
+
+}  // namespace dbvfb
