@@ -2,18 +2,15 @@
 // which failures each of them lets through.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <optional>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "CatalogueProbes.h"
 #include "Exceptions.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
+#include "ScopedEnv.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -63,51 +60,34 @@ TEST(UpgradeProbes, AlterStatementsUseTheNamesAsGiven) {
 // first Open fails before any driver is loaded.
 class UnreachableDatabase : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = std::filesystem::temp_directory_path() /
-              ("corvantis-probes-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(folder_);
-    if (const char* old = std::getenv("XDG_CONFIG_HOME")) savedConfigHome_ = old;
-    ::setenv("XDG_CONFIG_HOME", folder_.c_str(), 1);  // no per-user setting there
-    connection_.emplace("SQLConnection1", folder_.string());
-    query_.emplace("SQLQuery1");
-    query_->SetSQLConnection(&*connection_);
-  }
-  void TearDown() override {
-    query_.reset();
-    connection_.reset();
-    if (savedConfigHome_) {
-      ::setenv("XDG_CONFIG_HOME", savedConfigHome_->c_str(), 1);
-    } else {
-      ::unsetenv("XDG_CONFIG_HOME");
-    }
-    std::filesystem::remove_all(folder_);
+  UnreachableDatabase() : configHome_("XDG_CONFIG_HOME", folder_.PathOf("config")) {
+    query_.SetSQLConnection(&connection_);
   }
   std::string MissingFileMessage() const {
-    return "Driver/Connection Registry File '" + (folder_ / "dbvconnections.ini").string() + "' not found";
+    return "Driver/Connection Registry File '" + folder_.PathOf("dbvconnections.ini") + "' not found";
   }
 
-  std::filesystem::path folder_;
-  std::optional<std::string> savedConfigHome_;
-  std::optional<TSQLConnection> connection_;
-  std::optional<TSQLQuery> query_;
+  support::TempDir folder_;
+  support::ScopedEnv configHome_;  // no per-user setting there
+  TSQLConnection connection_{"SQLConnection1", folder_.Path().string()};
+  TSQLQuery query_{"SQLQuery1"};
 };
 
 TEST_F(UnreachableDatabase, TableProbeLetsTheFailureThroughAndKeepsItsText) {
   try {
-    TableMissing(*query_, "update_hist");
+    TableMissing(query_, "update_hist");
     FAIL() << "the probe did not fail";
   } catch (const EDatabaseError& error) {
     EXPECT_EQ(error.message(), MissingFileMessage());
   }
-  EXPECT_EQ(query_->Lines(), TableProbeLines("UPDATE_HIST"));
+  EXPECT_EQ(query_.Lines(), TableProbeLines("UPDATE_HIST"));
 }
 
 TEST_F(UnreachableDatabase, ColumnAdditionsAbsorbTheFailureAndSendNoAlter) {
-  EXPECT_FALSE(AddVarcharField(*query_, "UPAY_MASTER", "ACC_YM", "7"));
-  EXPECT_EQ(query_->Lines(), ColumnProbeLines("UPAY_MASTER", "ACC_YM"));
-  EXPECT_FALSE(AddDoubleField(*query_, "PROVIDER", "CENTER_AMTPERS"));
-  EXPECT_EQ(query_->Lines(), ColumnProbeLines("PROVIDER", "CENTER_AMTPERS"));
+  EXPECT_FALSE(AddVarcharField(query_, "UPAY_MASTER", "ACC_YM", "7"));
+  EXPECT_EQ(query_.Lines(), ColumnProbeLines("UPAY_MASTER", "ACC_YM"));
+  EXPECT_FALSE(AddDoubleField(query_, "PROVIDER", "CENTER_AMTPERS"));
+  EXPECT_EQ(query_.Lines(), ColumnProbeLines("PROVIDER", "CENTER_AMTPERS"));
 }
 
 }  // namespace
