@@ -1,0 +1,123 @@
+// The catalogue probes and guarded column additions against the real server.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "CatalogueProbes.h"
+#include "Exceptions.h"
+#include "SampleDatabase.h"
+#include "UpgradeSession.h"
+
+namespace {
+
+using sample::SampleDatabase;
+using sample::UpgradeSession;
+
+class UpgradeProbes : public sample::ServerTest {
+ protected:
+  void SetUp() override {
+    sample::ServerTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    database_.emplace("upgrade_probes", "no-update-hist");
+    session_.emplace(database_->Target());
+  }
+  void TearDown() override {
+    session_.reset();
+    database_.reset();
+  }
+  TSQLQuery& Query() { return session_->Query(); }
+  // The column as the catalogue describes it, with the format of its table
+  // (which every ALTER raises).
+  std::string Describe(const std::string& table, const std::string& column) const {
+    return database_->Isql(
+        "SELECT TRIM(RF.RDB$FIELD_NAME) || ' ' || F.RDB$FIELD_TYPE || ' ' || F.RDB$FIELD_LENGTH "
+        "FROM RDB$RELATION_FIELDS RF JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+        "WHERE RF.RDB$RELATION_NAME = '" + table + "' AND RF.RDB$FIELD_NAME = '" + column + "';\n"
+        "SELECT 'format ' || RDB$FORMAT FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = '" + table + "';");
+  }
+
+  std::optional<SampleDatabase> database_;
+  std::optional<UpgradeSession> session_;
+};
+
+TEST_F(UpgradeProbes, TableProbeFindsTablesWhateverTheLetterCaseOfTheName) {
+  struct Row {
+    const char* table;
+    bool missing;
+  };
+  const Row rows[] = {
+      {"SAL_MASTER", false}, {"sal_master", false}, {"Sal_Master", false},
+      {"UPDATE_HIST", true}, {"TEMP_BACC", true},   {"RDB$RELATIONS", false},
+  };
+  for (const Row& row : rows) EXPECT_EQ(TableMissing(Query(), row.table), row.missing) << row.table;
+}
+
+TEST_F(UpgradeProbes, ColumnAdditionsAddWhatIsMissingWithTheGivenType) {
+  // Field types of the catalogue: 37 VARCHAR, 27 DOUBLE PRECISION.
+  struct Row {
+    bool varchar;
+    const char* table;
+    const char* column;
+    const char* width;
+    const char* catalogueTable;
+    std::string described;
+  };
+  const Row rows[] = {
+      {true, "UPAY_MASTER", "ACC_YM", "7", "UPAY_MASTER", "ACC_YM 37 7\nformat 2\n"},
+      {true, "mch_item", "tax_title", "100", "MCH_ITEM", "TAX_TITLE 37 100\nformat 2\n"},
+      {false, "PROVIDER", "CENTER_AMTPERS", "", "PROVIDER", "CENTER_AMTPERS 27 8\nformat 2\n"},
+      {false, "cpetition_sub", "Give_Qty", "", "CPETITION_SUB", "GIVE_QTY 27 8\nformat 2\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.column);
+    const bool done = row.varchar ? AddVarcharField(Query(), row.table, row.column, row.width)
+                                  : AddDoubleField(Query(), row.table, row.column);
+    EXPECT_TRUE(done);
+    EXPECT_EQ(Describe(row.catalogueTable, UpperCaseAscii(row.column)), row.described);
+    // Asked again, the probe finds the column and nothing is altered.
+    EXPECT_TRUE(row.varchar ? AddVarcharField(Query(), row.table, row.column, row.width)
+                            : AddDoubleField(Query(), row.table, row.column));
+    EXPECT_EQ(Describe(row.catalogueTable, UpperCaseAscii(row.column)), row.described);
+  }
+}
+
+TEST_F(UpgradeProbes, AnExistingColumnKeepsItsOwnTypeAndWidth) {
+  EXPECT_TRUE(AddVarcharField(Query(), "UPAY_MASTER", "REMARK", "5"));
+  EXPECT_TRUE(AddDoubleField(Query(), "UPAY_MASTER", "UPAY_DATE"));
+  EXPECT_EQ(Describe("UPAY_MASTER", "REMARK"), "REMARK 37 100\nformat 1\n");
+  EXPECT_EQ(Describe("UPAY_MASTER", "UPAY_DATE"), "UPAY_DATE 37 10\nformat 1\n");
+}
+
+TEST_F(UpgradeProbes, FailedAdditionsAnswerFalseAndTheStatementObjectGoesOn) {
+  struct Row {
+    const char* why;
+    bool varchar;
+    const char* table;
+    const char* column;
+    const char* width;
+  };
+  const Row rows[] = {
+      {"no such table", true, "NO_SUCH_TABLE", "ITEM_UNIT", "10"},
+      {"no such table", false, "NO_SUCH_TABLE", "GIVE_QTY", ""},
+      {"width refused by the server", true, "UPAY_MASTER", "ACC_YM", "seven"},
+      {"name refused by the server", false, "UPAY_MASTER", "BAD-NAME", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.why);
+    EXPECT_FALSE(row.varchar ? AddVarcharField(Query(), row.table, row.column, row.width)
+                             : AddDoubleField(Query(), row.table, row.column));
+    EXPECT_FALSE(TableMissing(Query(), "UPAY_MASTER"));
+  }
+  EXPECT_EQ(Describe("UPAY_MASTER", "ACC_YM"), "format 1\n");
+  // Nothing the failures left behind blocks a later change of the same table.
+  EXPECT_TRUE(AddVarcharField(Query(), "UPAY_MASTER", "ACC_YM", "7"));
+  EXPECT_EQ(Describe("UPAY_MASTER", "ACC_YM"), "ACC_YM 37 7\nformat 2\n");
+}
+
+TEST_F(UpgradeProbes, TableProbeLetsAFailureOfTheServerThrough) {
+  UpgradeSession nowhere(sample::firebirdServer().address(sample::firebirdServer().dataDir + "/no_such_database.fdb"));
+  EXPECT_THROW(TableMissing(nowhere.Query(), "UPDATE_HIST"), EDatabaseError);
+}
+
+}  // namespace

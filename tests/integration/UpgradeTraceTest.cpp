@@ -1,0 +1,100 @@
+// What the server receives during a run, from its own trace: every statement
+// text in order, CR LF line ends included, and on a second run only probes
+// and the eight backfills.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "CatalogueProbes.h"
+#include "SampleDatabase.h"
+#include "ServerTrace.h"
+#include "UpgradeScript.h"
+#include "UpgradeSession.h"
+
+namespace {
+
+using sample::SampleDatabase;
+
+std::string Sent(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// The trace shows every byte above 0x7F as "?".
+std::string AsTraced(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) > 0x7F) c = '?';
+  }
+  return text;
+}
+
+// The texts a run sends to a database that lacks every column and table of
+// the upgrade (firstRun) or already has them all.
+std::vector<std::string> ExpectedTexts(bool firstRun) {
+  std::vector<std::string> texts = {Sent(TableProbeLines("UPDATE_HIST"))};
+  for (const UpgradeStep& step : UpgradeSteps()) {
+    switch (step.action) {
+      case UpgradeAction::AddDoubleField:
+      case UpgradeAction::AddVarcharField:
+        texts.push_back(Sent(ColumnProbeLines(step.table, step.column)));
+        if (firstRun) {
+          texts.push_back(Sent({step.action == UpgradeAction::AddDoubleField
+                                    ? AddDoubleStatement(step.table, step.column)
+                                    : AddVarcharStatement(step.table, step.column, step.width)}));
+        }
+        break;
+      case UpgradeAction::Execute:
+        texts.push_back(AsTraced(Sent(step.statements.front())));
+        break;
+      case UpgradeAction::CreateTable:
+        texts.push_back(Sent(TableProbeLines(step.table)));
+        if (firstRun) {
+          for (const StatementLines& statement : step.statements) texts.push_back(Sent(statement));
+        }
+        break;
+    }
+  }
+  return texts;
+}
+
+// The texts this process had the server prepare while the run was traced.
+std::vector<std::string> TracedRun(const SampleDatabase& database) {
+  sample::ServerTrace trace(database.Path().substr(database.Path().rfind('/') + 1));
+  {
+    sample::UpgradeSession session(database.Target());
+    if (!TableMissing(session.Query(), "UPDATE_HIST")) UpgradeScript(session.Query());
+  }
+  const std::string ours = ":" + std::to_string(::getpid());
+  std::vector<std::string> texts;
+  for (const sample::PreparedStatement& statement : trace.Finish()) {
+    if (statement.process.size() > ours.size() &&
+        statement.process.compare(statement.process.size() - ours.size(), ours.size(), ours) == 0) {
+      texts.push_back(statement.text);
+    }
+  }
+  return texts;
+}
+
+class UpgradeTrace : public sample::ServerTest {};
+
+TEST_F(UpgradeTrace, FirstAndSecondRunSendExactlyTheirStatements) {
+  SampleDatabase database("upgrade_trace", "full");
+  EXPECT_EQ(TracedRun(database), ExpectedTexts(true));
+  const std::vector<std::string> second = TracedRun(database);
+  EXPECT_EQ(second, ExpectedTexts(false));
+  for (const std::string& text : second) {
+    EXPECT_NE(text.rfind("CREATE", 0), 0u) << text;
+    EXPECT_NE(text.rfind("ALTER", 0), 0u) << text;
+  }
+}
+
+TEST_F(UpgradeTrace, WithoutTheGateTableOnlyTheGateProbeIsSent) {
+  SampleDatabase database("upgrade_trace_gate", "no-update-hist");
+  EXPECT_EQ(TracedRun(database), std::vector<std::string>{Sent(TableProbeLines("UPDATE_HIST"))});
+}
+
+}  // namespace
