@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# A second run on an upgraded database: exit 0; the server prepared no CREATE
+# and no ALTER, only the probes and the eight backfills; no table's format
+# changed and no row was rewritten.
+source "$CORVANTIS_SOURCE_DIR/tests/support/upgrade-e2e.sh"
+require_server
+
+sample_db db upgrade_e2e_again full
+configure "$db"
+start_xvfb
+start_program
+wait_exit 60 || fail "the first run was still going after 60 s"
+[ "$PROGRAM_STATUS" = 0 ] || fail "first run: exit status $PROGRAM_STATUS"
+write_marks "$db" "$E2E_DIR/before"
+
+trace_start "$db"
+start_program
+wait_exit 60 || fail "the second run was still going after 60 s"
+trace_stop
+[ "$PROGRAM_STATUS" = 0 ] || fail "second run: exit status $PROGRAM_STATUS"
+write_marks "$db" "$E2E_DIR/after"
+cmp -s "$E2E_DIR/before" "$E2E_DIR/after" ||
+  { diff -u "$E2E_DIR/before" "$E2E_DIR/after"; fail "the second run changed the database"; }
+
+program_statements >"$E2E_DIR/statements"
+count=$(grep -c '^=====$' "$E2E_DIR/statements" || true)
+[ "$count" = 47 ] || fail "the server prepared $count statements of the program, not 47 (1 + 29 + 9 probes, 8 backfills)"
+! grep -q -E '^(CREATE|ALTER) ' "$E2E_DIR/statements" || fail "a CREATE or ALTER reached the server"
+updates=$(grep -c '^UPDATE ' "$E2E_DIR/statements" || true)
+[ "$updates" = 8 ] || fail "$updates backfills reached the server, not 8"
+pass "second run: exit 0, only probes and 8 backfills, nothing changed"

@@ -1,0 +1,202 @@
+# Shared steps of the upgrade's end-to-end tests, sourced by
+# tests/e2e/test_upgrade_*.sh: a sample database on the test server, INI files
+# that point the real Corvantis at it, Xvfb, the server's trace, and the
+# program's windows. Everything started here is stopped by PID at exit.
+#
+# Needs CORVANTIS_BIN_DIR and CORVANTIS_SOURCE_DIR (ctest sets both).
+set -euo pipefail
+
+: "${CORVANTIS_BIN_DIR:?}" "${CORVANTIS_SOURCE_DIR:?}"
+# shellcheck source=../../scripts/fb-env.sh
+source "$CORVANTIS_SOURCE_DIR/scripts/fb-env.sh"
+export ISC_USER=$CORVANTIS_FB_USER ISC_PASSWORD=$CORVANTIS_FB_PASSWORD
+
+E2E_DIR=$(mktemp -d /tmp/corvantis-e2e-XXXXXX)
+E2E_DATABASES=()
+XVFB_PID=
+TRACE_PID=
+TRACE_ID=
+PROGRAM_PID=
+PROGRAM_STATUS=
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+pass() { echo "PASS: $*"; }
+
+e2e_cleanup() {
+  if [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; then kill "$PROGRAM_PID"; wait "$PROGRAM_PID" || true; fi
+  trace_stop >/dev/null 2>&1 || true
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+  local db
+  for db in "${E2E_DATABASES[@]}"; do
+    printf 'DROP DATABASE;\n' >"$E2E_DIR/drop.sql"
+    isql-fb -q -i "$E2E_DIR/drop.sql" "$db" >/dev/null 2>&1 || true
+  done
+  rm -rf "$E2E_DIR"
+}
+trap e2e_cleanup EXIT
+
+# A missing server fails the test, unless CORVANTIS_NO_SERVER=1 skips it.
+require_server() {
+  if [ "${CORVANTIS_NO_SERVER:-0}" = 1 ]; then echo "SKIP: CORVANTIS_NO_SERVER=1"; exit 0; fi
+  fbsvcmgr "$CORVANTIS_FB_HOST:service_mgr" info_server_version >/dev/null 2>&1 ||
+    fail "no Firebird server answers on $CORVANTIS_FB_HOST; start it with scripts/fb-server-start.sh"
+}
+
+# sample_db VAR NAME VARIANTS: makes the database and sets VAR to its
+# connection string. NAME: letters, digits and underscores (it stands in a
+# trace pattern).
+sample_db() {
+  local target="$CORVANTIS_FB_HOST:$CORVANTIS_FB_DATADIR/${2}_$$.fdb"
+  E2E_DATABASES+=("$target")
+  bash "$CORVANTIS_SOURCE_DIR/scripts/make-sample-db.sh" -v "$3" "$target" >/dev/null
+  printf -v "$1" '%s' "$target"
+}
+
+# isql_run DATABASE SQL: rows without headings, trailing blanks removed.
+isql_run() {
+  printf 'SET HEADING OFF;\n%s\n' "$2" >"$E2E_DIR/run.sql"
+  isql-fb -q -i "$E2E_DIR/run.sql" "$1" 2>&1 | sed -e 's/[[:space:]]*$//' -e '/^$/d'
+}
+
+snapshot() {  # snapshot DATABASE FILE
+  bash "$CORVANTIS_SOURCE_DIR/scripts/show-upgrade-result.sh" snapshot "$1" "$2"
+}
+
+# write_marks DATABASE FILE: the snapshot plus what changes when a table is
+# altered (its format) or a row rewritten (its record version).
+write_marks() {
+  snapshot "$1" "$2"
+  local sql="SELECT TRIM(RDB\$RELATION_NAME) || ' format ' || RDB\$FORMAT FROM RDB\$RELATIONS WHERE RDB\$SYSTEM_FLAG = 0 ORDER BY 1;"
+  local t
+  for t in ORDER_MASTER ORDER_SUB SAL_MASTER SAL_SUB SALBK_MASTER SALBK_SUB BUYBILL_MASTER BUYBILL_SUB; do
+    sql+=$'\n'"SELECT '$t version ' || MAX(RDB\$RECORD_VERSION) FROM $t;"
+  done
+  isql_run "$1" "$sql" >>"$2"
+}
+
+# configure DATABASE: INI files for the program, found through XDG_CONFIG_HOME.
+configure() {
+  mkdir -p "$E2E_DIR/config/Aldmark"
+  cat >"$E2E_DIR/dbvconnections.ini" <<EOF
+[Quintara]
+DriverName=Firebird
+Database=$1
+RoleName=RoleName
+User_Name=$CORVANTIS_FB_USER
+Password=$CORVANTIS_FB_PASSWORD
+ServerCharSet=
+SQLDialect=3
+BlobSize=-1
+CommitRetain=False
+WaitOnLocks=True
+ErrorResourceFile=
+LocaleCode=0000
+Firebird TransIsolation=ReadCommited
+Trim Char=False
+EOF
+  cat >"$E2E_DIR/dbvdrivers.ini" <<EOF
+[Firebird]
+LibraryName=$CORVANTIS_BIN_DIR/libdbvfb.so
+VendorLib=libfbclient.so.2
+GetDriverFunc=getSQLDriverFIREBIRD
+EOF
+  printf '[Dbvance]\nConnection Registry File=%s\nDriver Registry File=%s\n' \
+    "$E2E_DIR/dbvconnections.ini" "$E2E_DIR/dbvdrivers.ini" >"$E2E_DIR/config/Aldmark/Dbvance.conf"
+}
+
+start_xvfb() {
+  local n
+  for n in $(seq 100 199); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
+  done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
+  XVFB_PID=$!
+  export DISPLAY=":$n"
+  local _
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  fail "Xvfb did not start on $DISPLAY"
+}
+
+# trace_start DATABASE: records every statement the server prepares for it.
+trace_start() {
+  local file=${1##*/}
+  printf 'database = %%[\\\\/]%s\n{\n  enabled = true\n  log_statement_prepare = true\n  log_errors = true\n  time_threshold = 0\n  max_sql_length = 65535\n}\n' \
+    "$file" >"$E2E_DIR/trace.conf"
+  fbtracemgr -se "$CORVANTIS_FB_HOST:service_mgr" -start -name "upgrade_e2e_$$" -config "$E2E_DIR/trace.conf" \
+    >"$E2E_DIR/trace.out" 2>&1 &
+  TRACE_PID=$!
+  local _
+  for _ in $(seq 100); do
+    TRACE_ID=$(sed -n 's/^Trace session ID \([0-9]*\) started$/\1/p' "$E2E_DIR/trace.out")
+    [ -n "$TRACE_ID" ] && return 0
+    sleep 0.05
+  done
+  fail "the trace session did not start: $(cat "$E2E_DIR/trace.out")"
+}
+
+# trace_stop: ends the session; the trace is then complete in $E2E_DIR/trace.out.
+trace_stop() {
+  [ -n "$TRACE_PID" ] || return 0
+  [ -n "$TRACE_ID" ] && fbtracemgr -se "$CORVANTIS_FB_HOST:service_mgr" -stop -id "$TRACE_ID" >/dev/null 2>&1
+  local _
+  for _ in $(seq 100); do kill -0 "$TRACE_PID" 2>/dev/null || break; sleep 0.05; done
+  kill "$TRACE_PID" 2>/dev/null || true
+  wait "$TRACE_PID" 2>/dev/null || true
+  TRACE_PID=
+  TRACE_ID=
+}
+
+# program_statements: the statement texts the program's process had prepared,
+# one per block, each block ended by a line "=====".
+program_statements() {
+  awk -v pid="$PROGRAM_PID" '
+    / PREPARE_STATEMENT$/ { event = 1; line = 0; next }
+    event { ++line }
+    event && line == 2 { ours = ($0 ~ ":" pid "$"); next }
+    event && /^-+$/ { inText = ours; next }
+    inText && /^ *[0-9]+ ms$/ { print "====="; inText = 0; event = 0; next }
+    inText { print }
+  ' "$E2E_DIR/trace.out"
+}
+
+start_program() {
+  XDG_CONFIG_HOME=$E2E_DIR/config "$CORVANTIS_BIN_DIR/Corvantis" >"$E2E_DIR/program.log" 2>&1 &
+  PROGRAM_PID=$!
+}
+
+# wait_exit SECONDS: waits for the program to end; PROGRAM_STATUS is its status.
+wait_exit() {
+  local _
+  for _ in $(seq $(($1 * 10))); do
+    if ! kill -0 "$PROGRAM_PID" 2>/dev/null; then
+      PROGRAM_STATUS=0
+      wait "$PROGRAM_PID" || PROGRAM_STATUS=$?
+      PROGRAM_PID=
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+running() { [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; }
+
+# window_named NAME SECONDS: prints the id of the program's visible window of that name.
+window_named() {
+  local _ id
+  for _ in $(seq $(($2 * 10))); do
+    id=$(xdotool search --onlyvisible --pid "$PROGRAM_PID" --name "^$1\$" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  return 1
+}
+
+# answer WINDOW: presses Enter in it, as a user acknowledging a dialog.
+answer() {
+  xdotool mousemove --window "$1" 10 10 windowfocus --sync "$1" key Return
+}
+
+close_window() {  # as the title bar's close button does
+  python3 "$CORVANTIS_SOURCE_DIR/tests/support/close-window.py" "$1"
+}
