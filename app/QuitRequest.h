@@ -1,0 +1,23 @@
+// The quit request that closing the main window posts.
+//
+// Once QCoreApplication::exit() has run, every event loop started afterwards
+// returns at once, so a dialog opened after a close request would never show.
+// The request therefore waits while one of the program's modal dialogs is open
+// and reaches the main loop only after the dialog has been dismissed.
+#pragma once
+
+// Posts the request; the main loop ends with status 0 when it takes it.
+void PostQuitRequest();
+
+// True from PostQuitRequest until the main loop has been told to end.
+bool QuitRequestPending();
+
+// Held while a modal dialog runs its own loop; a request taken meanwhile is
+// posted again when the last dialog closes.
+class ModalDialogScope {
+ public:
+  ModalDialogScope();
+  ~ModalDialogScope();
+  ModalDialogScope(const ModalDialogScope&) = delete;
+  ModalDialogScope& operator=(const ModalDialogScope&) = delete;
+};
