@@ -66,9 +66,16 @@ mkdir -p "$CORVANTIS_FB_RUNDIR"
 chmod 0755 "$CORVANTIS_FB_RUNDIR"
 for entry in "$FB_SYSTEM_ROOT"/*; do
   name="$(basename "$entry")"
-  [ "$name" = firebird.conf ] && continue
+  case "$name" in
+    firebird.conf | intl) continue ;;
+  esac
   ln -sfn "$entry" "$CORVANTIS_FB_RUNDIR/$name"
 done
+# The character sets' module must be a real file under the root: loaded
+# through a link, the server knows none of its character sets ("CHARACTER SET
+# WIN1252 is not defined") although the module loads.
+rm -rf "$CORVANTIS_FB_RUNDIR/intl"
+cp -rL "$FB_SYSTEM_ROOT/intl" "$CORVANTIS_FB_RUNDIR/intl"
 security_copy="$CORVANTIS_FB_RUNDIR/security3.fdb"
 {
   grep -v -E '^[[:space:]]*(RemoteBindAddress|RemoteServicePort|RemoteServiceName|SecurityDatabase)[[:space:]]*=' \
