@@ -22,6 +22,10 @@ class TConnectionClient {
  public:
   virtual void ConnectionOpened() = 0;
   virtual void ConnectionClosing() = 0;  // an open statement closes itself here
+  // The connection is being destroyed while the client is still registered:
+  // after ConnectionClosing the client must forget the connection (it has
+  // already been taken off the connection's list).
+  virtual void ConnectionDetached() {}
 
  protected:
   ~TConnectionClient() = default;
@@ -77,5 +81,36 @@ class TSQLConnection : public TComponent {
   void RemoveTraceMonitor(TSQLMonitor* monitor);
 
  private:
-  // (implementation details)
+  void ConnectProcedure();
+  void ReloadParams();
+  void ReadDriverNames();
+  dbv::GetDriverProc FindEntryPoint();
+  void CreateDriverConnection(dbv::GetDriverProc entryPoint);
+  ParamList BuildLoginList() const;
+  void ApplyConnectionOptions();
+  void ReadAnswersAfterConnect(const ParamList& login);
+  void AbandonOpening(bool serverConnected);
+  void Check(dbv::SQLResult result);
+
+  std::string programDirectory_;
+  std::string connectionRegistryFile_;
+  ConnectionState state_ = ConnectionState::Closed;
+  bool loaded_ = false;
+  std::string lastErrorText_;
+
+  dbv::LibraryHandle library_ = nullptr;
+  dbv::ISQLDriver* driver_ = nullptr;
+  dbv::ISQLConnection* connection_ = nullptr;
+  dbv::ISQLMetaData* metaData_ = nullptr;
+
+  std::int32_t defaultIsolation_ = 0;
+  std::int32_t maxStmtsPerConn_ = 0;
+  std::string quoteChar_;
+  bool transactionsSupported_ = false;
+  bool multipleTransactions_ = false;
+
+  dbv::TraceCallback traceCallback_ = nullptr;
+  std::uint32_t traceIdentity_ = 0;
+  std::vector<TSQLMonitor*> monitors_;
+  std::vector<TConnectionClient*> clients_;
 };

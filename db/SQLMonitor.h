@@ -24,6 +24,15 @@ class TSQLMonitor : public TComponent {
   void SetSQLConnection(TSQLConnection* connection);
   std::uint32_t Identity() const;  // > 0, names this live monitor
   std::int32_t HandleTraceEvent(std::int32_t category, dbv::pSQLTRACEDesc record);
+
+  // The live monitor an identity names; null for 0 and for identities of
+  // monitors already freed (identities are never handed out twice).
+  static TSQLMonitor* FindByIdentity(std::uint32_t identity);
+
+ private:
+  bool active_ = false;
+  TSQLConnection* connection_ = nullptr;
+  std::uint32_t identity_;
 };
 
 // The plain callback handed to the driver: finds the monitor by TraceOwner.
