@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "DriverError.h"
@@ -16,6 +17,7 @@ struct StatusCase {
   std::uint16_t status;
   const char* text;
 };
+void PrintTo(const StatusCase& c, std::ostream* out) { *out << c.status; }
 
 class StatusTable : public ::testing::TestWithParam<StatusCase> {};
 
@@ -63,6 +65,7 @@ struct ComposeCase {
   std::string lastErrorText;
   std::string expected;
 };
+void PrintTo(const ComposeCase& c, std::ostream* out) { *out << c.behaviour; }
 
 class Composition : public ::testing::TestWithParam<ComposeCase> {};
 
@@ -121,6 +124,7 @@ struct MessageCase {
   MessageObject object;
   std::optional<std::string> expected;
 };
+void PrintTo(const MessageCase& c, std::ostream* out) { *out << c.behaviour; }
 
 class DriverMessage : public ::testing::TestWithParam<MessageCase> {};
 

@@ -1,6 +1,7 @@
 // The INI syntax of the two registry files.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,7 @@ struct SectionCase {
   std::string text;
   Entries expected;  // of section "Quintara"
 };
+void PrintTo(const SectionCase& c, std::ostream* out) { *out << c.behaviour; }
 
 class IniSectionReading : public ::testing::TestWithParam<SectionCase> {};
 
@@ -63,6 +65,7 @@ struct ValueCase {
   const char* key;
   std::string expected;
 };
+void PrintTo(const ValueCase& c, std::ostream* out) { *out << c.behaviour; }
 
 class IniValueReading : public ::testing::TestWithParam<ValueCase> {};
 

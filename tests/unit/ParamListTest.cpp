@@ -1,6 +1,8 @@
 // Lookups in the connection's parameter list.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "ParamList.h"
 
 namespace {
@@ -11,6 +13,7 @@ struct LookupCase {
   const char* name;
   std::string expected;
 };
+void PrintTo(const LookupCase& c, std::ostream* out) { *out << c.behaviour; }
 
 class ParamLookup : public ::testing::TestWithParam<LookupCase> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "ScopedEnv.h"
@@ -22,6 +23,7 @@ struct PlaceCase {
   bool viaHome;            // the settings file is written under $HOME/.config instead
   std::string expectedConnection;
 };
+void PrintTo(const PlaceCase& c, std::ostream* out) { *out << c.behaviour; }
 
 class SettingsFilePlace : public ::testing::TestWithParam<PlaceCase> {};
 
@@ -53,6 +55,7 @@ struct ValueCase {
   std::string expectedConnection;
   std::string expectedDriver;
 };
+void PrintTo(const ValueCase& c, std::ostream* out) { *out << c.behaviour; }
 
 class SettingsValues : public ::testing::TestWithParam<ValueCase> {};
 
