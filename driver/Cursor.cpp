@@ -151,7 +151,7 @@ dbv::SQLResult Cursor::getString(std::uint16_t column, char* value, bool* isNull
     *isNull = dbvfb::isNull(described, source_.row.data());
     const std::string_view text =
         *isNull ? std::string_view() : textOf(described, source_.row.data(), session_->settings().trimChar);
-    std::memcpy(value, text.data(), text.size());
+    if (!text.empty()) std::memcpy(value, text.data(), text.size());
     value[text.size()] = '\0';
     return dbv::kSuccess;
   });
@@ -234,7 +234,7 @@ dbv::SQLResult Cursor::getBytes(std::uint16_t column, std::uint8_t* value, bool*
     *isNull = dbvfb::isNull(described, source_.row.data());
     const std::string_view bytes = *isNull ? std::string_view() : textOf(described, source_.row.data(), false);
     // Always the column's length: a shorter VARCHAR value is followed by zeros.
-    std::memcpy(value, bytes.data(), bytes.size());
+    if (!bytes.empty()) std::memcpy(value, bytes.data(), bytes.size());
     std::memset(value + bytes.size(), 0, described.length - bytes.size());
     return dbv::kSuccess;
   });
