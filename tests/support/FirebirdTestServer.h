@@ -94,7 +94,10 @@ inline bool serverIsUp() {
 // Runs an isql-fb script file; with a database, isql-fb connects to it first.
 inline CommandOutput runIsqlFile(const std::filesystem::path& script, const std::string& database = "") {
   std::string command = "isql-fb -q -b -i " + shellQuoted(script.string());
-  if (!database.empty()) command += " " + shellQuoted(database);
+  if (!database.empty()) {
+    command += ' ';
+    command += shellQuoted(database);
+  }
   return runWithCredentials(command);
 }
 

@@ -1,0 +1,157 @@
+// 1000 catalogue probes through the driver, in one attachment, against
+// isql-fb running the same 1000 statements from one input file on the same
+// server in the same run.
+//
+// A probe is what the program does for each table or column it asks about:
+// prepare, execute, fetch the first row, release the cursor (which commits)
+// and the command. isql-fb's time includes its own start and attach, so that
+// is measured as well, with an input file holding no statement, and shown
+// beside the ratio.
+//
+// Usage: ProbeBench [probe count]   (default 1000)
+// The server and credentials come from the CORVANTIS_FB_* settings.
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "DriverContract.h"
+#include "FirebirdTestServer.h"
+#include "LibraryLoader.h"
+
+namespace {
+
+using corvantis::test::CommandOutput;
+using corvantis::test::firebirdServer;
+using corvantis::test::runIsql;
+using corvantis::test::ScratchDatabase;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kTables = 20;
+
+std::string tableName(int i) { return "BENCH_T" + std::to_string(i); }
+
+// Half the probes ask for tables that exist, half for columns, and a third of
+// each finds nothing: the mix of an upgrade run.
+std::vector<std::string> probeTexts(int count) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < count; ++i) {
+    const std::string table = tableName(i % 3 == 2 ? kTables + i : i % kTables);
+    if (i % 2 == 0) {
+      texts.push_back("SELECT * FROM RDB$RELATIONS \r\n WHERE RDB$RELATION_NAME = '" + table + "'\r\n");
+    } else {
+      texts.push_back("SELECT * FROM RDB$RELATION_FIELDS \r\nWHERE RDB$RELATION_NAME = '" + table +
+                      "'\r\nAND RDB$FIELD_NAME = 'QTY'\r\n");
+    }
+  }
+  return texts;
+}
+
+[[noreturn]] void stop(const std::string& why) {
+  std::fprintf(stderr, "ProbeBench: %s\n", why.c_str());
+  std::exit(1);
+}
+
+std::string errorOf(dbv::ISQLCommand* command) {
+  std::uint16_t length = 0;
+  if (dbv::failed(command->getErrorMessageLen(&length)) || length == 0) return "(no message)";
+  std::string text(length + 1u, '\0');
+  command->getErrorMessage(text.data());
+  text.resize(length);
+  return text;
+}
+
+struct DriverObjects {
+  dbv::ISQLDriver* driver;
+  dbv::ISQLConnection* connection;
+};
+
+DriverObjects connectThroughDriver(const std::string& database) {
+  const std::string library = std::string(CORVANTIS_BIN_DIR) + "/libdbvfb.so";
+  const auto entry = reinterpret_cast<dbv::GetDriverProc>(
+      dbv::findFunction(dbv::loadLibrary(library), "getSQLDriverFIREBIRD"));
+  if (entry == nullptr) stop("cannot load " + library + ": " + dbv::lastLoaderError());
+  dbv::ISQLDriver* driver = nullptr;
+  if (dbv::failed(entry("libfbclient.so.2", "", &driver))) stop("the driver refuses libfbclient.so.2");
+  dbv::ISQLConnection* connection = nullptr;
+  if (dbv::failed(driver->getSQLConnection(&connection))) stop("no connection object");
+  connection->setOption(dbv::connopt::SqlDialect, 3);  // as the program's settings give it
+  connection->setOption(dbv::connopt::WaitOnLocks, 1);
+  if (dbv::failed(connection->connect(database.c_str(), firebirdServer().user.c_str(),
+                                      firebirdServer().password.c_str()))) {
+    stop("cannot connect to " + database);
+  }
+  return {driver, connection};
+}
+
+// Returns the rows found, so that both sides can be checked to agree.
+int probeThroughDriver(dbv::ISQLConnection* connection, const std::vector<std::string>& texts) {
+  int found = 0;
+  for (const std::string& text : texts) {
+    dbv::ISQLCommand* command = nullptr;
+    if (dbv::failed(connection->getSQLCommand(&command))) stop("no command object");
+    command->setOption(dbv::cmdopt::RowsetSize, 20);
+    if (dbv::failed(command->prepare(text.c_str(), 0))) stop("prepare failed: " + errorOf(command));
+    dbv::ISQLCursor* cursor = nullptr;
+    if (dbv::failed(command->execute(&cursor)) || cursor == nullptr) stop("execute failed: " + errorOf(command));
+    const dbv::SQLResult fetched = cursor->next();
+    if (fetched == dbv::kSuccess) {
+      ++found;
+    } else if (dbv::statusOf(fetched) != dbv::status::EndOfResult) {
+      stop("fetch failed");
+    }
+    cursor->release();
+    command->release();
+  }
+  return found;
+}
+
+double millisecondsSince(Clock::time_point start) {
+  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
+  if (count <= 0) stop("the probe count must be positive");
+  if (!corvantis::test::serverIsUp()) {
+    stop("no Firebird server answers on " + firebirdServer().host + "; start it with scripts/fb-server-start.sh");
+  }
+  const ScratchDatabase database = ScratchDatabase::onServer("probe-bench");
+  if (!database.created()) stop("cannot create the database:\n" + database.createOutput());
+  std::string schema;
+  for (int i = 0; i < kTables; ++i) schema += "CREATE TABLE " + tableName(i) + " (ID INTEGER, QTY DOUBLE PRECISION);\n";
+  if (runIsql(schema + "COMMIT;\n", database.connectionString()).exitCode != 0) stop("cannot create the tables");
+
+  const std::vector<std::string> texts = probeTexts(count);
+  std::string script;
+  for (const std::string& text : texts) script += text + ";\n";
+
+  const DriverObjects objects = connectThroughDriver(database.connectionString());
+  probeThroughDriver(objects.connection, probeTexts(10));  // the first prepares warm the server's metadata cache
+  Clock::time_point start = Clock::now();
+  const int driverFound = probeThroughDriver(objects.connection, texts);
+  const double driverMs = millisecondsSince(start);
+  objects.connection->disconnect();
+  objects.connection->release();
+  objects.driver->release();
+
+  start = Clock::now();
+  const CommandOutput isql = runIsql(script, database.connectionString());
+  const double isqlMs = millisecondsSince(start);
+  if (isql.exitCode != 0) stop("isql-fb failed:\n" + isql.text.substr(0, 2000));
+  start = Clock::now();
+  runIsql("", database.connectionString());
+  const double isqlStartMs = millisecondsSince(start);
+
+  std::printf("probes:                       %d (%d found a row)\n", count, driverFound);
+  std::printf("driver, one attachment:       %8.1f ms  (%.3f ms a probe)\n", driverMs, driverMs / count);
+  std::printf("isql-fb, one input file:      %8.1f ms  (of which start and attach %.1f ms)\n", isqlMs, isqlStartMs);
+  std::printf("ratio driver / isql-fb:       %8.2f\n", driverMs / isqlMs);
+  if (isqlMs > isqlStartMs) {
+    std::printf("ratio without isql's start:   %8.2f\n", driverMs / (isqlMs - isqlStartMs));
+  }
+  return 0;
+}
