@@ -94,6 +94,28 @@ TEST_F(DriverConnect, RefusedConnectionKeepsTheClientsMessage) {
   }
 }
 
+TEST_F(DriverConnect, OsAuthenticationSendsNoNameOrPassword) {
+  const ScratchDatabase embedded = ScratchDatabase::embedded("os-auth");
+  ASSERT_TRUE(embedded.created()) << embedded.createOutput();
+  struct Case {
+    const char* where;
+    std::string database;
+    bool accepted;  // the server on Linux has no plugin that trusts the OS account
+  };
+  const Case cases[] = {
+      {"embedded engine", embedded.connectionString(), true},
+      {"server", databaseAddress(), false},
+  };
+  for (const Case& c : cases) {
+    DriverConnection connection;
+    ASSERT_TRUE(connection.usable());
+    EXPECT_EQ(connection->setOption(dbv::connopt::OSAuthentication, 1), dbv::kSuccess);
+    // The right name and password, which must stay with the driver.
+    const dbv::SQLResult result = connection.connect(c.database);
+    EXPECT_EQ(!dbv::failed(result), c.accepted) << c.where << ": " << connection.errorText();
+  }
+}
+
 TEST_F(DriverConnect, MultiLineServerMessageIsKeptWhole) {
   DriverConnection connection;
   connectTo(connection);
