@@ -127,7 +127,7 @@ void TFormVelmar::BuildLayout() {
   log.setColor(QPalette::Base, kLogBackground);
   log.setColor(QPalette::Text, kLogText);
   Memo1->setPalette(log);
-  Memo1->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+  Memo1->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);  // the 2-pixel sunken client edge
   Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);

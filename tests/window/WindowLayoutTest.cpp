@@ -139,7 +139,9 @@ TEST(WindowLayout, LogViewSettings) {
   EXPECT_TRUE(memo.testAttribute(Qt::WA_SetFont)) << "the log follows the window's font";
   EXPECT_EQ(memo.font().family(), "MS Sans Serif");
   EXPECT_EQ(memo.font().pointSize(), 8);
+  EXPECT_EQ(memo.frameShape(), QFrame::WinPanel);
   EXPECT_EQ(memo.frameShadow(), QFrame::Sunken);
+  EXPECT_EQ(memo.frameWidth(), 2);
   EXPECT_EQ(memo.lineWrapMode(), QPlainTextEdit::WidgetWidth);
   EXPECT_EQ(memo.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
   EXPECT_EQ(memo.verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
