@@ -85,9 +85,9 @@ TSQLMonitor* TSQLMonitor::FindByIdentity(std::uint32_t identity) {
   return found != Live().byIdentity.end() ? found->second : nullptr;
 }
 
-// No failure may travel back through the driver, which is plain C: one thrown
-// by the log handler ends here, the event is lost and the driver's operation
-// goes on. The window's handler reports its own failures before they get here.
+// No failure may travel back through the driver, which is plain C: one that
+// the log handler lets escape ends here, that event is lost and the driver's
+// operation goes on. A handler that wants a failure shown reports it itself.
 extern "C" std::int32_t TraceHookProc(std::int32_t category, dbv::pSQLTRACEDesc record) {
   if (record == nullptr) return 0;
   try {
