@@ -158,74 +158,41 @@ dbv::SQLResult Cursor::getString(std::uint16_t column, char* value, bool* isNull
 }
 
 dbv::SQLResult Cursor::getShort(std::uint16_t column, std::int16_t* value, bool* isNull) {
-  return run("read value", [&] {
-    const Column& described = readable(column, {FieldType::Int16, FieldType::Boolean}, value, isNull);
-    *isNull = dbvfb::isNull(described, source_.row.data());
-    if (*isNull) {
-      *value = 0;
-    } else if (described.type == FieldType::Boolean) {
-      *value = booleanOf(described, source_.row.data()) ? 1 : 0;
-    } else {
-      *value = static_cast<std::int16_t>(integerOf(described, source_.row.data()));
-    }
-    return dbv::kSuccess;
-  });
+  return readScalar(column, {FieldType::Int16, FieldType::Boolean}, value, isNull,
+                    [](const Column& described, const unsigned char* row) {
+                      return static_cast<std::int16_t>(described.type == FieldType::Boolean ? booleanOf(described, row)
+                                                                                           : integerOf(described, row));
+                    });
 }
 
 dbv::SQLResult Cursor::getLong(std::uint16_t column, std::int32_t* value, bool* isNull) {
-  return run("read value", [&] {
-    const Column& described = readable(column, {FieldType::Int32, FieldType::Int16}, value, isNull);
-    *isNull = dbvfb::isNull(described, source_.row.data());
-    *value = *isNull ? 0 : static_cast<std::int32_t>(integerOf(described, source_.row.data()));
-    return dbv::kSuccess;
-  });
+  return readScalar(column, {FieldType::Int32, FieldType::Int16}, value, isNull,
+                    [](const Column& described, const unsigned char* row) {
+                      return static_cast<std::int32_t>(integerOf(described, row));
+                    });
 }
 
 dbv::SQLResult Cursor::getDouble(std::uint16_t column, double* value, bool* isNull) {
-  return run("read value", [&] {
-    const Column& described = readable(column, {FieldType::Double}, value, isNull);
-    *isNull = dbvfb::isNull(described, source_.row.data());
-    *value = *isNull ? 0.0 : doubleOf(described, source_.row.data());
-    return dbv::kSuccess;
-  });
+  return readScalar(column, {FieldType::Double}, value, isNull, doubleOf);
 }
 
 dbv::SQLResult Cursor::getDecimal(std::uint16_t column, dbv::SQLDecimal* value, bool* isNull) {
-  return run("read value", [&] {
-    const Column& described =
-        readable(column, {FieldType::Decimal, FieldType::Int32, FieldType::Int16}, value, isNull);
-    *isNull = dbvfb::isNull(described, source_.row.data());
-    value->unscaled = *isNull ? 0 : integerOf(described, source_.row.data());
-    value->scale = static_cast<std::int16_t>(-described.scale);
-    return dbv::kSuccess;
-  });
+  return readScalar(column, {FieldType::Decimal, FieldType::Int32, FieldType::Int16}, value, isNull,
+                    [](const Column& described, const unsigned char* row) {
+                      return dbv::SQLDecimal{integerOf(described, row), static_cast<std::int16_t>(-described.scale)};
+                    });
 }
 
 dbv::SQLResult Cursor::getDate(std::uint16_t column, std::int32_t* value, bool* isNull) {
-  return run("read value", [&] {
-    const Column& described = readable(column, {FieldType::Date}, value, isNull);
-    *isNull = dbvfb::isNull(described, source_.row.data());
-    *value = *isNull ? 0 : dateOf(described, source_.row.data());
-    return dbv::kSuccess;
-  });
+  return readScalar(column, {FieldType::Date}, value, isNull, dateOf);
 }
 
 dbv::SQLResult Cursor::getTime(std::uint16_t column, std::uint32_t* value, bool* isNull) {
-  return run("read value", [&] {
-    const Column& described = readable(column, {FieldType::Time}, value, isNull);
-    *isNull = dbvfb::isNull(described, source_.row.data());
-    *value = *isNull ? 0 : timeOf(described, source_.row.data());
-    return dbv::kSuccess;
-  });
+  return readScalar(column, {FieldType::Time}, value, isNull, timeOf);
 }
 
 dbv::SQLResult Cursor::getTimestamp(std::uint16_t column, dbv::SQLTimestamp* value, bool* isNull) {
-  return run("read value", [&] {
-    const Column& described = readable(column, {FieldType::Timestamp}, value, isNull);
-    *isNull = dbvfb::isNull(described, source_.row.data());
-    *value = *isNull ? dbv::SQLTimestamp{0, 0} : timestampOf(described, source_.row.data());
-    return dbv::kSuccess;
-  });
+  return readScalar(column, {FieldType::Timestamp}, value, isNull, timestampOf);
 }
 
 dbv::SQLResult Cursor::getBytes(std::uint16_t column, std::uint8_t* value, bool* isNull) {

@@ -71,6 +71,19 @@ class Cursor final : public dbv::ISQLCursor {
   dbv::SQLResult fetch();
   dbv::SQLResult end() noexcept;
 
+  // A value of one of the given types read with read(column, row); a null
+  // answers a zero value and the flag.
+  template <typename Value, typename Read>
+  dbv::SQLResult readScalar(std::uint16_t column, std::initializer_list<dbv::FieldType> types, Value* value,
+                            bool* isNull, Read read) noexcept {
+    return run("read value", [&] {
+      const Column& described = readable(column, types, value, isNull);
+      *isNull = dbvfb::isNull(described, source_.row.data());
+      *value = *isNull ? Value{} : read(described, source_.row.data());
+      return dbv::kSuccess;
+    });
+  }
+
   template <typename Body>
   dbv::SQLResult run(std::string_view operation, Body&& body) noexcept {
     return runOperation(*session_, lastError_, operation, std::forward<Body>(body));

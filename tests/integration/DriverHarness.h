@@ -237,6 +237,16 @@ inline std::unique_ptr<dbv::ISQLCommand, void (*)(dbv::ISQLCommand*)> preparedCo
   return holder;
 }
 
+// Executes the prepared command; false, with the outcome naming the step, when it fails.
+inline bool executed(dbv::ISQLCommand* command, dbv::ISQLCursor*& cursor, StatementOutcome& outcome) {
+  const dbv::SQLResult result = command->execute(&cursor);
+  if (!dbv::failed(result)) return true;
+  outcome.status = result;
+  outcome.failedStep = "execute";
+  outcome.message = errorTextOf(command);
+  return false;
+}
+
 }  // namespace detail
 
 // Prepares and executes a statement on a new command, releases whatever cursor
@@ -246,13 +256,7 @@ inline StatementOutcome execute(dbv::ISQLConnection* connection, const std::stri
   auto command = detail::preparedCommand(connection, sql, outcome);
   if (!outcome.ok()) return outcome;
   dbv::ISQLCursor* cursor = nullptr;
-  const dbv::SQLResult executed = command->execute(&cursor);
-  if (dbv::failed(executed)) {
-    outcome.status = executed;
-    outcome.failedStep = "execute";
-    outcome.message = errorTextOf(command.get());
-    return outcome;
-  }
+  if (!detail::executed(command.get(), cursor, outcome)) return outcome;
   if (cursor != nullptr) cursor->release();
   EXPECT_EQ(command->getRowsAffected(&outcome.rowsAffected), dbv::kSuccess);
   return outcome;
@@ -264,11 +268,11 @@ inline QueryOutcome query(dbv::ISQLConnection* connection, const std::string& sq
   auto command = detail::preparedCommand(connection, sql, outcome);
   if (!outcome.ok()) return outcome;
   dbv::ISQLCursor* cursor = nullptr;
-  const dbv::SQLResult executed = command->execute(&cursor);
-  if (dbv::failed(executed) || cursor == nullptr) {
-    outcome.status = dbv::failed(executed) ? executed : dbv::status::InvalidHandle;
+  if (!detail::executed(command.get(), cursor, outcome)) return outcome;
+  if (cursor == nullptr) {
+    outcome.status = dbv::status::InvalidHandle;
     outcome.failedStep = "execute";
-    outcome.message = errorTextOf(command.get());
+    outcome.message = "no cursor returned";
     return outcome;
   }
   std::uint16_t count = 0;
