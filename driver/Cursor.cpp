@@ -82,39 +82,21 @@ dbv::SQLResult Cursor::getColumnType(std::uint16_t column, FieldType* type, std:
 }
 
 dbv::SQLResult Cursor::getColumnLength(std::uint16_t column, std::uint32_t* length) {
-  return run("column length", [&] {
-    const Column& described = columnAt(column);
-    requireOutput(length);
-    *length = described.length;
-    return dbv::kSuccess;
-  });
+  return describe("column length", column, length, [](const Column& described) { return described.length; });
 }
 
 dbv::SQLResult Cursor::getColumnPrecision(std::uint16_t column, std::int16_t* precision) {
-  return run("column precision", [&] {
-    const Column& described = columnAt(column);
-    requireOutput(precision);
-    *precision = described.precision();
-    return dbv::kSuccess;
-  });
+  return describe("column precision", column, precision, [](const Column& described) { return described.precision(); });
 }
 
 dbv::SQLResult Cursor::getColumnScale(std::uint16_t column, std::int16_t* scale) {
-  return run("column scale", [&] {
-    const Column& described = columnAt(column);
-    requireOutput(scale);
-    *scale = static_cast<std::int16_t>(-described.scale);  // decimals after the point, as SQLDecimal counts them
-    return dbv::kSuccess;
-  });
+  // Decimals after the point, as SQLDecimal counts them; the client counts negative.
+  return describe("column scale", column, scale,
+                  [](const Column& described) { return static_cast<std::int16_t>(-described.scale); });
 }
 
 dbv::SQLResult Cursor::isNullable(std::uint16_t column, bool* nullable) {
-  return run("column nullability", [&] {
-    const Column& described = columnAt(column);
-    requireOutput(nullable);
-    *nullable = described.nullable;
-    return dbv::kSuccess;
-  });
+  return describe("column nullability", column, nullable, [](const Column& described) { return described.nullable; });
 }
 
 dbv::SQLResult Cursor::next() {

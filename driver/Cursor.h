@@ -11,6 +11,7 @@
 
 #include "ClientRef.h"
 #include "DriverContract.h"
+#include "DriverFailure.h"
 #include "LastError.h"
 #include "OperationGuard.h"
 #include "ResultColumns.h"
@@ -70,6 +71,17 @@ class Cursor final : public dbv::ISQLCursor {
   std::uint32_t blobLimit(std::uint64_t length) const;
   dbv::SQLResult fetch();
   dbv::SQLResult end() noexcept;
+
+  // One property of a column's description, answered through *answer.
+  template <typename Answer, typename Property>
+  dbv::SQLResult describe(std::string_view operation, std::uint16_t column, Answer* answer, Property property) noexcept {
+    return run(operation, [&] {
+      const Column& described = columnAt(column);
+      if (answer == nullptr) fail(dbv::status::InvalidParameter, "no place for the answer");
+      *answer = property(described);
+      return dbv::kSuccess;
+    });
+  }
 
   // A value of one of the given types read with read(column, row); a null
   // answers a zero value and the flag.
