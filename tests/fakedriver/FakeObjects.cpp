@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
+#include <type_traits>
 
 #include "FakeState.h"
 
@@ -42,18 +44,39 @@ dbv::SQLResult Answer(const std::string& call, dbv::SQLResult status, void* valu
   return dbv::kSuccess;
 }
 
-// The error-message pair every object with a last message offers.
-class MessageHolder {
+// What every fake object shares: its name in the call log, the trace hook of
+// its connection, its last error message and its place in the object counts.
+class FakeObject {
+ public:
+  FakeObject(Kind kind, const char* name, std::shared_ptr<Hook> hook)
+      : kind_(kind), name_(name), hook_(std::move(hook)) {
+    Count(kind_, +1);
+  }
+  ~FakeObject() { Count(kind_, -1); }
+  FakeObject(const FakeObject&) = delete;
+  FakeObject& operator=(const FakeObject&) = delete;
+
  protected:
-  dbv::SQLResult MessageLength(const char* object, const Hook* hook, std::uint16_t* length) {
-    const dbv::SQLResult status = Enter(CallText(object, "getErrorMessageLen"), hook, nullptr);
-    if (dbv::failed(status)) return status;
-    *length = static_cast<std::uint16_t>(std::min<std::size_t>(message_.size(), 0xFFFF));
+  // Logs the call and answers its scripted status; a failing rule's message
+  // becomes the object's last message.
+  template <class... Arguments>
+  dbv::SQLResult Log(const char* operation, const Arguments&... arguments) {
+    return Enter(CallText(name_, operation, arguments...), hook_.get(), &message_);
+  }
+
+  dbv::SQLResult GetOption(std::int32_t option, void* value, std::int32_t maxLength, std::int32_t* length) {
+    const std::string call = CallText(name_, "getOption", option);
+    return Answer(call, Enter(call, hook_.get(), &message_), value, maxLength, length);
+  }
+
+  dbv::SQLResult MessageLength(std::uint16_t* length) {
+    const dbv::SQLResult status = Enter(CallText(name_, "getErrorMessageLen"), hook_.get(), nullptr);
+    if (!dbv::failed(status)) *length = static_cast<std::uint16_t>(std::min<std::size_t>(message_.size(), 0xFFFF));
     return status;
   }
 
-  dbv::SQLResult Message(const char* object, const Hook* hook, char* message) {
-    const dbv::SQLResult status = Enter(CallText(object, "getErrorMessage"), hook, nullptr);
+  dbv::SQLResult Message(char* message) {
+    const dbv::SQLResult status = Enter(CallText(name_, "getErrorMessage"), hook_.get(), nullptr);
     if (dbv::failed(status)) return status;
     const std::size_t count = std::min<std::size_t>(message_.size(), 0xFFFF);
     std::memcpy(message, message_.data(), count);
@@ -61,19 +84,23 @@ class MessageHolder {
     return status;
   }
 
-  std::string message_;
-};
+  // The release call's status, logged before the object goes.
+  dbv::SQLResult LogRelease() { return Enter(CallText(name_, "release"), hook_.get(), nullptr); }
 
-class Counted {
- public:
-  explicit Counted(Kind kind) : kind_(kind) { Count(kind_, +1); }
-  ~Counted() { Count(kind_, -1); }
-  Counted(const Counted&) = delete;
-  Counted& operator=(const Counted&) = delete;
+  const std::shared_ptr<Hook>& HookOf() const { return hook_; }
 
  private:
   Kind kind_;
+  const char* name_;
+  std::shared_ptr<Hook> hook_;
+  std::string message_;
 };
+
+template <class Object>
+dbv::SQLResult Deleted(Object* object, dbv::SQLResult status) {
+  delete object;
+  return status;
+}
 
 template <class Number>
 bool ParseNumber(const std::string& text, Number* value) {
@@ -100,13 +127,13 @@ bool ParseTimestamp(const std::string& text, dbv::SQLTimestamp* value) {
          ParseNumber(text.substr(blank + 1), &value->milliseconds);
 }
 
-class FakeCursor final : public dbv::ISQLCursor, private MessageHolder, private Counted {
+class FakeCursor final : public dbv::ISQLCursor, private FakeObject {
  public:
   FakeCursor(std::shared_ptr<Hook> hook, Statement statement)
-      : Counted(Kind::Cursor), hook_(std::move(hook)), statement_(std::move(statement)) {}
+      : FakeObject(Kind::Cursor, "cursor", std::move(hook)), statement_(std::move(statement)) {}
 
   dbv::SQLResult getColumnCount(std::uint16_t* count) override {
-    const dbv::SQLResult status = Enter(CallText("cursor", "getColumnCount"), hook_.get(), &message_);
+    const dbv::SQLResult status = Log("getColumnCount");
     if (!dbv::failed(status)) *count = static_cast<std::uint16_t>(statement_.columns.size());
     return status;
   }
@@ -137,7 +164,7 @@ class FakeCursor final : public dbv::ISQLCursor, private MessageHolder, private 
   }
 
   dbv::SQLResult next() override {
-    const dbv::SQLResult status = Enter(CallText("cursor", "next"), hook_.get(), &message_);
+    const dbv::SQLResult status = Log("next");
     if (dbv::failed(status)) return status;
     if (row_ < statement_.rows.size()) {
       ++row_;
@@ -199,13 +226,9 @@ class FakeCursor final : public dbv::ISQLCursor, private MessageHolder, private 
     }, [] {});
   }
 
-  dbv::SQLResult getErrorMessageLen(std::uint16_t* length) override { return MessageLength("cursor", hook_.get(), length); }
-  dbv::SQLResult getErrorMessage(char* message) override { return Message("cursor", hook_.get(), message); }
-  dbv::SQLResult release() override {
-    const dbv::SQLResult status = Enter(CallText("cursor", "release"), hook_.get(), nullptr);
-    delete this;
-    return status;
-  }
+  dbv::SQLResult getErrorMessageLen(std::uint16_t* length) override { return MessageLength(length); }
+  dbv::SQLResult getErrorMessage(char* message) override { return Message(message); }
+  dbv::SQLResult release() override { return Deleted(this, LogRelease()); }
 
  private:
   bool HasRow() const { return row_ >= 1 && row_ <= statement_.rows.size(); }
@@ -226,7 +249,7 @@ class FakeCursor final : public dbv::ISQLCursor, private MessageHolder, private 
 
   template <class Fill>
   dbv::SQLResult Describe(const char* operation, std::uint16_t column, Fill fill) {
-    const dbv::SQLResult status = Enter(CallText("cursor", operation, column), hook_.get(), &message_);
+    const dbv::SQLResult status = Log(operation, column);
     if (dbv::failed(status)) return status;
     if (!ColumnExists(column)) return dbv::status::OutOfRange;
     fill(statement_.columns[column - 1]);
@@ -235,7 +258,7 @@ class FakeCursor final : public dbv::ISQLCursor, private MessageHolder, private 
 
   template <class Convert, class Zero>
   dbv::SQLResult Read(const char* operation, std::uint16_t column, bool* isNull, Convert convert, Zero zero) {
-    const dbv::SQLResult status = Enter(CallText("cursor", operation, column), hook_.get(), &message_);
+    const dbv::SQLResult status = Log(operation, column);
     if (dbv::failed(status)) return status;
     if (!ColumnExists(column)) return dbv::status::OutOfRange;
     if (!HasRow()) return dbv::status::EndOfResult;
@@ -255,37 +278,35 @@ class FakeCursor final : public dbv::ISQLCursor, private MessageHolder, private 
                 [&] { *value = 0; });
   }
 
-  std::shared_ptr<Hook> hook_;
   Statement statement_;
   std::size_t row_ = 0;  // 1-based number of the current row; 0 before the first
 };
 
-class FakeCommand final : public dbv::ISQLCommand, private MessageHolder, private Counted {
+class FakeCommand final : public dbv::ISQLCommand, private FakeObject {
  public:
-  explicit FakeCommand(std::shared_ptr<Hook> hook) : Counted(Kind::Command), hook_(std::move(hook)) {}
+  explicit FakeCommand(std::shared_ptr<Hook> hook) : FakeObject(Kind::Command, "cmd", std::move(hook)) {}
 
   dbv::SQLResult setOption(std::int32_t option, std::intptr_t value) override {
-    return Enter(CallText("cmd", "setOption", option, static_cast<long long>(value)), hook_.get(), &message_);
+    return Log("setOption", option, static_cast<long long>(value));
   }
   dbv::SQLResult getOption(std::int32_t option, void* value, std::int32_t maxLength, std::int32_t* length) override {
-    const std::string call = CallText("cmd", "getOption", option);
-    return Answer(call, Enter(call, hook_.get(), &message_), value, maxLength, length);
+    return GetOption(option, value, maxLength, length);
   }
   dbv::SQLResult prepare(const char* sql, std::uint16_t paramCount) override {
     const std::string text = sql;
-    const dbv::SQLResult status = Enter(CallText("cmd", "prepare", text, paramCount), hook_.get(), &message_);
+    const dbv::SQLResult status = Log("prepare", text, paramCount);
     const Statement statement = StatementFor(text);
     if (!dbv::failed(status)) statement_ = statement;
     return status;
   }
   dbv::SQLResult execute(dbv::ISQLCursor** cursor) override {
-    const dbv::SQLResult status = Enter(CallText("cmd", "execute"), hook_.get(), &message_);
+    const dbv::SQLResult status = Log("execute");
     if (!dbv::failed(status)) Run(cursor);
     return status;
   }
   dbv::SQLResult executeImmediate(const char* sql, dbv::ISQLCursor** cursor) override {
     const std::string text = sql;
-    const dbv::SQLResult status = Enter(CallText("cmd", "executeImmediate", text), hook_.get(), &message_);
+    const dbv::SQLResult status = Log("executeImmediate", text);
     const Statement statement = StatementFor(text);
     if (dbv::failed(status)) return status;
     statement_ = statement;
@@ -293,65 +314,53 @@ class FakeCommand final : public dbv::ISQLCommand, private MessageHolder, privat
     return status;
   }
   dbv::SQLResult getRowsAffected(std::int32_t* rows) override {
-    const dbv::SQLResult status = Enter(CallText("cmd", "getRowsAffected"), hook_.get(), &message_);
+    const dbv::SQLResult status = Log("getRowsAffected");
     if (!dbv::failed(status)) *rows = rowsAffected_;
     return status;
   }
-  dbv::SQLResult close() override { return Enter(CallText("cmd", "close"), hook_.get(), &message_); }
-  dbv::SQLResult getErrorMessageLen(std::uint16_t* length) override { return MessageLength("cmd", hook_.get(), length); }
-  dbv::SQLResult getErrorMessage(char* message) override { return Message("cmd", hook_.get(), message); }
-  dbv::SQLResult release() override {
-    const dbv::SQLResult status = Enter(CallText("cmd", "release"), hook_.get(), nullptr);
-    delete this;
-    return status;
-  }
+  dbv::SQLResult close() override { return Log("close"); }
+  dbv::SQLResult getErrorMessageLen(std::uint16_t* length) override { return MessageLength(length); }
+  dbv::SQLResult getErrorMessage(char* message) override { return Message(message); }
+  dbv::SQLResult release() override { return Deleted(this, LogRelease()); }
 
  private:
   void Run(dbv::ISQLCursor** cursor) {
     rowsAffected_ = statement_.rowsAffected;
-    *cursor = statement_.returnsCursor ? new FakeCursor(hook_, statement_) : nullptr;
+    *cursor = statement_.returnsCursor ? new FakeCursor(HookOf(), statement_) : nullptr;
   }
 
-  std::shared_ptr<Hook> hook_;
   Statement statement_;
   std::int32_t rowsAffected_ = 0;
 };
 
-class FakeMetaData final : public dbv::ISQLMetaData, private MessageHolder, private Counted {
+class FakeMetaData final : public dbv::ISQLMetaData, private FakeObject {
  public:
-  explicit FakeMetaData(std::shared_ptr<Hook> hook) : Counted(Kind::MetaData), hook_(std::move(hook)) {}
+  explicit FakeMetaData(std::shared_ptr<Hook> hook) : FakeObject(Kind::MetaData, "meta", std::move(hook)) {}
 
   dbv::SQLResult setOption(std::int32_t option, std::intptr_t value) override {
-    return Enter(CallText("meta", "setOption", option, static_cast<long long>(value)), hook_.get(), &message_);
+    return Log("setOption", option, static_cast<long long>(value));
   }
   dbv::SQLResult setStringOption(std::int32_t option, const char* value) override {
-    return Enter(CallText("meta", "setStringOption", option, std::string(value)), hook_.get(), &message_);
+    return Log("setStringOption", option, std::string(value));
   }
   dbv::SQLResult getOption(std::int32_t option, void* value, std::int32_t maxLength, std::int32_t* length) override {
-    const std::string call = CallText("meta", "getOption", option);
-    return Answer(call, Enter(call, hook_.get(), &message_), value, maxLength, length);
+    return GetOption(option, value, maxLength, length);
   }
-  dbv::SQLResult getErrorMessageLen(std::uint16_t* length) override { return MessageLength("meta", hook_.get(), length); }
-  dbv::SQLResult getErrorMessage(char* message) override { return Message("meta", hook_.get(), message); }
-  dbv::SQLResult release() override {
-    const dbv::SQLResult status = Enter(CallText("meta", "release"), hook_.get(), nullptr);
-    delete this;
-    return status;
-  }
+  dbv::SQLResult getErrorMessageLen(std::uint16_t* length) override { return MessageLength(length); }
+  dbv::SQLResult getErrorMessage(char* message) override { return Message(message); }
+  dbv::SQLResult release() override { return Deleted(this, LogRelease()); }
 
  private:
-  std::shared_ptr<Hook> hook_;
 };
 
-class FakeConnection final : public dbv::ISQLConnection, private MessageHolder, private Counted {
+class FakeConnection final : public dbv::ISQLConnection, private FakeObject {
  public:
-  FakeConnection() : Counted(Kind::Connection), hook_(std::make_shared<Hook>()) { SetCurrentHook(hook_); }
-  ~FakeConnection() { hook_->callback = nullptr; }  // commands that outlive it trace no more
+  FakeConnection() : FakeObject(Kind::Connection, "conn", std::make_shared<Hook>()) { SetCurrentHook(HookOf()); }
+  ~FakeConnection() { HookOf()->callback = nullptr; }  // commands that outlive it trace no more
 
   dbv::SQLResult connect(const char* database, const char* userName, const char* password) override {
-    const dbv::SQLResult status = Enter(
-        CallText("conn", "connect", std::string(database), std::string(userName), std::string(password)),
-        hook_.get(), &message_);
+    const dbv::SQLResult status =
+        Log("connect", std::string(database), std::string(userName), std::string(password));
     if (!dbv::failed(status) && !attached_) {
       attached_ = true;
       CountAttached(+1);
@@ -359,7 +368,7 @@ class FakeConnection final : public dbv::ISQLConnection, private MessageHolder, 
     return status;
   }
   dbv::SQLResult disconnect() override {
-    const dbv::SQLResult status = Enter(CallText("conn", "disconnect"), hook_.get(), &message_);
+    const dbv::SQLResult status = Log("disconnect");
     if (!dbv::failed(status) && attached_) {
       attached_ = false;
       CountAttached(-1);
@@ -367,66 +376,54 @@ class FakeConnection final : public dbv::ISQLConnection, private MessageHolder, 
     return status;
   }
   dbv::SQLResult getSQLCommand(dbv::ISQLCommand** command) override {
-    const dbv::SQLResult status = Enter(CallText("conn", "getSQLCommand"), hook_.get(), &message_);
-    if (!dbv::failed(status)) *command = new FakeCommand(hook_);
+    const dbv::SQLResult status = Log("getSQLCommand");
+    if (!dbv::failed(status)) *command = new FakeCommand(HookOf());
     return status;
   }
   dbv::SQLResult getSQLMetaData(dbv::ISQLMetaData** metaData) override {
-    const dbv::SQLResult status = Enter(CallText("conn", "getSQLMetaData"), hook_.get(), &message_);
-    if (!dbv::failed(status)) *metaData = new FakeMetaData(hook_);
+    const dbv::SQLResult status = Log("getSQLMetaData");
+    if (!dbv::failed(status)) *metaData = new FakeMetaData(HookOf());
     return status;
   }
   dbv::SQLResult setOption(std::int32_t option, std::intptr_t value) override {
     const bool callback = option == dbv::connopt::TraceCallback && value != 0;
-    const std::string call = callback ? CallText("conn", "setOption", option, "callback")
-                                      : CallText("conn", "setOption", option, static_cast<long long>(value));
-    const dbv::SQLResult status = Enter(call, hook_.get(), &message_);
+    const dbv::SQLResult status =
+        callback ? Log("setOption", option, "callback") : Log("setOption", option, static_cast<long long>(value));
     if (dbv::failed(status)) return status;
-    if (option == dbv::connopt::TraceCallback) hook_->callback = reinterpret_cast<dbv::TraceCallback>(value);
-    if (option == dbv::connopt::TraceOwner) hook_->owner = static_cast<std::uint32_t>(value);
+    if (option == dbv::connopt::TraceCallback) HookOf()->callback = reinterpret_cast<dbv::TraceCallback>(value);
+    if (option == dbv::connopt::TraceOwner) HookOf()->owner = static_cast<std::uint32_t>(value);
     return status;
   }
   dbv::SQLResult setStringOption(std::int32_t option, const char* value) override {
-    return Enter(CallText("conn", "setStringOption", option, std::string(value)), hook_.get(), &message_);
+    return Log("setStringOption", option, std::string(value));
   }
   dbv::SQLResult getOption(std::int32_t option, void* value, std::int32_t maxLength, std::int32_t* length) override {
-    const std::string call = CallText("conn", "getOption", option);
-    return Answer(call, Enter(call, hook_.get(), &message_), value, maxLength, length);
+    return GetOption(option, value, maxLength, length);
   }
-  dbv::SQLResult getErrorMessageLen(std::uint16_t* length) override { return MessageLength("conn", hook_.get(), length); }
-  dbv::SQLResult getErrorMessage(char* message) override { return Message("conn", hook_.get(), message); }
-  dbv::SQLResult release() override {
-    const dbv::SQLResult status = Enter(CallText("conn", "release"), hook_.get(), nullptr);
-    delete this;
-    return status;
-  }
+  dbv::SQLResult getErrorMessageLen(std::uint16_t* length) override { return MessageLength(length); }
+  dbv::SQLResult getErrorMessage(char* message) override { return Message(message); }
+  dbv::SQLResult release() override { return Deleted(this, LogRelease()); }
 
  private:
-  std::shared_ptr<Hook> hook_;
   bool attached_ = false;
 };
 
-class FakeDriverObject final : public dbv::ISQLDriver, private Counted {
+class FakeDriverObject final : public dbv::ISQLDriver, private FakeObject {
  public:
-  FakeDriverObject() : Counted(Kind::Driver) {}
+  FakeDriverObject() : FakeObject(Kind::Driver, "driver", nullptr) {}
 
   dbv::SQLResult getSQLConnection(dbv::ISQLConnection** connection) override {
-    const dbv::SQLResult status = Enter(CallText("driver", "getSQLConnection"), nullptr, nullptr);
+    const dbv::SQLResult status = Log("getSQLConnection");
     if (!dbv::failed(status)) *connection = new FakeConnection();
     return status;
   }
   dbv::SQLResult setOption(std::int32_t option, std::intptr_t value) override {
-    return Enter(CallText("driver", "setOption", option, static_cast<long long>(value)), nullptr, nullptr);
+    return Log("setOption", option, static_cast<long long>(value));
   }
   dbv::SQLResult getOption(std::int32_t option, void* value, std::int32_t maxLength, std::int32_t* length) override {
-    const std::string call = CallText("driver", "getOption", option);
-    return Answer(call, Enter(call, nullptr, nullptr), value, maxLength, length);
+    return GetOption(option, value, maxLength, length);
   }
-  dbv::SQLResult release() override {
-    const dbv::SQLResult status = Enter(CallText("driver", "release"), nullptr, nullptr);
-    delete this;
-    return status;
-  }
+  dbv::SQLResult release() override { return Deleted(this, LogRelease()); }
 };
 
 dbv::SQLResult CreateDriver(const char* entryName, const char* vendorLib, const char* errorResourceFile,
