@@ -29,9 +29,8 @@ struct PreparedStatement {
 
 class ServerTrace {
  public:
-  // databaseFile: the file name of the database, without its folder; it is
-  // matched as a pattern, so it should hold no character special there but "_".
-  explicit ServerTrace(const std::string& databaseFile) {
+  explicit ServerTrace(const SampleDatabase& database) : database_(database.Target()) {
+    const std::string databaseFile = database.Path().substr(database.Path().rfind('/') + 1);
     const std::string stem = std::filesystem::temp_directory_path() /
                              ("corvantis-trace-" + std::to_string(::getpid()) + "-" + std::to_string(++Counter()));
     config_ = stem + ".conf";
@@ -75,11 +74,26 @@ class ServerTrace {
     std::remove(output_.c_str());
   }
 
-  // Ends the session (the server then delivers what it still holds) and
-  // returns the prepared statements in the order the server saw them.
+  // Ends the session and returns the prepared statements in the order the
+  // server saw them. The server hands events to fbtracemgr with a delay and
+  // drops what is undelivered when the session stops, so a marker statement
+  // is sent last and the session stopped only once the marker has arrived.
   std::vector<PreparedStatement> Finish() {
+    const std::string marker = "corvantis trace end " + name_;
+    corvantis::test::runIsql("SELECT '" + marker + "' FROM RDB$DATABASE;\n", database_);
+    for (int i = 0; i < 200 && Output().find(marker) == std::string::npos; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     Stop();
     return Parse(Output());
+  }
+
+  // The whole trace as fbtracemgr printed it, for failure messages.
+  std::string Output() const {
+    std::ifstream in(output_, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
   }
 
  private:
@@ -88,13 +102,6 @@ class ServerTrace {
     return counter;
   }
   static std::string ServiceManager() { return firebirdServer().host + ":service_mgr"; }
-
-  std::string Output() const {
-    std::ifstream in(output_, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
 
   void Stop() {
     if (pid_ <= 0) return;
@@ -149,6 +156,7 @@ class ServerTrace {
     return statements;
   }
 
+  std::string database_;
   std::string config_;
   std::string output_;
   std::string name_;
