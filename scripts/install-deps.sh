@@ -11,7 +11,7 @@ packages=(
   googletest libgtest-dev
   xvfb xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
-  fonts-dejavu-core
+  fonts-dejavu-core fonts-wqy-microhei   # Latin and Traditional Chinese glyphs for the log and dialogs
 )
 
 missing=()
