@@ -3,8 +3,9 @@
 // prepared once and run again.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "QueryFixture.h"
-#include "Raised.h"
 
 namespace {
 
@@ -13,7 +14,7 @@ using support::kTableProbe;
 using support::kTableProbeLogged;
 using support::QueryFixture;
 
-// The calls that reach beyond the driver's own bookkeeping.
+// How many of the calls start with prefix.
 int Count(const Calls& calls, const std::string& prefix) {
   int count = 0;
   for (const std::string& call : calls) count += call.rfind(prefix, 0) == 0 ? 1 : 0;

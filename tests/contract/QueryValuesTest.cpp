@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "QueryFixture.h"
-#include "Raised.h"
 
 namespace {
 

@@ -50,12 +50,6 @@ TEST(StatementText, ClearLinesEmptiesTheText) {
   EXPECT_EQ(query.StatementText(), "X\r\n");
 }
 
-TEST(StatementText, AddLineAnswersThePositionOfTheNewLine) {
-  TSQLQuery query("SQLQuery1");
-  EXPECT_EQ(query.AddLine("A"), 0);
-  EXPECT_EQ(query.AddLine("B"), 1);
-}
-
 TEST(StatementText, ParamsFollowTheMarkersAndKeepKnownValues) {
   TSQLQuery query("SQLQuery1");
   query.AddLine("UPDATE T SET A = :first");
