@@ -1,0 +1,42 @@
+# Shared steps of the benchmarks: build, the test server, sample databases
+# and the program's configuration. Sourced by each bench/*/run.sh.
+# shellcheck shell=bash
+
+bench_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# shellcheck source=../scripts/fb-env.sh
+source "$bench_root/scripts/fb-env.sh"
+
+bench_build() {  # bench_build TARGET...
+  cmake -S "$bench_root" -B "$bench_root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  ninja -C "$bench_root/build" -j2 "$@" >/dev/null
+}
+
+bench_server() { bash "$bench_root/scripts/fb-server-start.sh" >/dev/null; }
+
+bench_sample() {  # bench_sample ROWS FILE: a sample database on the server
+  rm -f "$2"
+  bash "$bench_root/scripts/make-sample-db.sh" -r "$1" "$CORVANTIS_FB_HOST:$2" >/dev/null
+}
+
+bench_copy() {  # bench_copy FROM TO: an identical copy, owned by the server's user
+  cp "$1" "$2"
+  chown firebird:firebird "$2"
+  chmod 0660 "$2"
+}
+
+bench_config() {  # bench_config DATABASE DIR: the two INI files and Dbvance.conf; prints the XDG_CONFIG_HOME
+  mkdir -p "$2/config/Aldmark"
+  sed -e "s#^Database=.*#Database=$CORVANTIS_FB_HOST:$1#" \
+      -e "s#^User_Name=.*#User_Name=$CORVANTIS_FB_USER#" \
+      -e "s#^Password=.*#Password=$CORVANTIS_FB_PASSWORD#" \
+      "$bench_root/scripts/templates/dbvconnections.ini" >"$2/dbvconnections.ini"
+  sed -e "s#^LibraryName=.*#LibraryName=$bench_root/build/bin/libdbvfb.so#" \
+      "$bench_root/scripts/templates/dbvdrivers.ini" >"$2/dbvdrivers.ini"
+  printf '[Dbvance]\nConnection Registry File=%s\nDriver Registry File=%s\n' \
+    "$2/dbvconnections.ini" "$2/dbvdrivers.ini" >"$2/config/Aldmark/Dbvance.conf"
+  echo "$2/config"
+}
+
+bench_median() {  # bench_median < numbers
+  sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
