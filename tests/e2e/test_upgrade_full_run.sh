@@ -3,7 +3,7 @@
 # itself and leaves the database exactly as the upgraded sample, every
 # BILL_KIND holding the Big5 bytes of 一般; the server received the gate probe
 # and then every probe, ALTER, CREATE and backfill of the run, in order.
-source "$CORVANTIS_SOURCE_DIR/tests/support/upgrade-e2e.sh"
+source "$(dirname "$0")/../support/upgrade-e2e.sh"
 require_server
 
 sample_db db upgrade_e2e_full full

@@ -3,7 +3,7 @@
 # report (captioned with the application title) comes up; once answered the
 # program exits with 0. Steps 32 to 46 never reached the server, everything
 # before stays. After BUYBILL_MASTER is created a later run completes.
-source "$CORVANTIS_SOURCE_DIR/tests/support/upgrade-e2e.sh"
+source "$(dirname "$0")/../support/upgrade-e2e.sh"
 require_server
 
 sample_db db upgrade_e2e_nobuy no-buybill-master

@@ -2,7 +2,7 @@
 # Without the previous upgrade's UPDATE_HIST: only the gate probe reaches the
 # server, the warning dialog comes up, the window stays open after it has been
 # answered, the metadata is unchanged, and closing the window exits with 0.
-source "$CORVANTIS_SOURCE_DIR/tests/support/upgrade-e2e.sh"
+source "$(dirname "$0")/../support/upgrade-e2e.sh"
 require_server
 
 sample_db db upgrade_e2e_gate no-update-hist

@@ -2,7 +2,7 @@
 # Without INSTORAGE_SUBTEMP, MCH_ITEM and PUB_PARAM: their column additions
 # fail silently and the run completes with exit 0, leaving everything else as
 # the upgraded sample of the same shape.
-source "$CORVANTIS_SOURCE_DIR/tests/support/upgrade-e2e.sh"
+source "$(dirname "$0")/../support/upgrade-e2e.sh"
 require_server
 
 sample_db db upgrade_e2e_optional no-optional-tables

@@ -2,7 +2,7 @@
 # A second run on an upgraded database: exit 0; the server prepared no CREATE
 # and no ALTER, only the probes and the eight backfills; no table's format
 # changed and no row was rewritten.
-source "$CORVANTIS_SOURCE_DIR/tests/support/upgrade-e2e.sh"
+source "$(dirname "$0")/../support/upgrade-e2e.sh"
 require_server
 
 sample_db db upgrade_e2e_again full

@@ -3,10 +3,12 @@
 # that point the real Corvantis at it, Xvfb, the server's trace, and the
 # program's windows. Everything started here is stopped by PID at exit.
 #
-# Needs CORVANTIS_BIN_DIR and CORVANTIS_SOURCE_DIR (ctest sets both).
+# ctest sets CORVANTIS_BIN_DIR and CORVANTIS_SOURCE_DIR; run by hand, the
+# source tree is the one holding this file and the build is its build/.
 set -euo pipefail
 
-: "${CORVANTIS_BIN_DIR:?}" "${CORVANTIS_SOURCE_DIR:?}"
+CORVANTIS_SOURCE_DIR=${CORVANTIS_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
+CORVANTIS_BIN_DIR=${CORVANTIS_BIN_DIR:-$CORVANTIS_SOURCE_DIR/build/bin}
 # shellcheck source=../../scripts/fb-env.sh
 source "$CORVANTIS_SOURCE_DIR/scripts/fb-env.sh"
 export ISC_USER=$CORVANTIS_FB_USER ISC_PASSWORD=$CORVANTIS_FB_PASSWORD
@@ -16,14 +18,20 @@ E2E_DATABASES=()
 XVFB_PID=
 TRACE_PID=
 TRACE_ID=
+TRACE_DB=
 PROGRAM_PID=
+PROGRAM_LAST_PID=  # the process of the latest run, also after it ended
 PROGRAM_STATUS=
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "PASS: $*"; }
 
 e2e_cleanup() {
-  if [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; then kill "$PROGRAM_PID"; wait "$PROGRAM_PID" || true; fi
+  if [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; then
+    # A program left running by a failed test may sit in a modal dialog.
+    kill -KILL "$PROGRAM_PID"
+    wait "$PROGRAM_PID" 2>/dev/null || true
+  fi
   trace_stop >/dev/null 2>&1 || true
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
   local db
@@ -119,6 +127,7 @@ start_xvfb() {
 
 # trace_start DATABASE: records every statement the server prepares for it.
 trace_start() {
+  TRACE_DB=$1
   local file=${1##*/}
   printf 'database = %%[\\\\/]%s\n{\n  enabled = true\n  log_statement_prepare = true\n  log_errors = true\n  time_threshold = 0\n  max_sql_length = 65535\n}\n' \
     "$file" >"$E2E_DIR/trace.conf"
@@ -135,10 +144,16 @@ trace_start() {
 }
 
 # trace_stop: ends the session; the trace is then complete in $E2E_DIR/trace.out.
+# The server hands events over with a delay and drops undelivered ones when the
+# session stops, so a marker statement goes last and is waited for.
 trace_stop() {
   [ -n "$TRACE_PID" ] || return 0
-  [ -n "$TRACE_ID" ] && fbtracemgr -se "$CORVANTIS_FB_HOST:service_mgr" -stop -id "$TRACE_ID" >/dev/null 2>&1
-  local _
+  local _ marker="corvantis trace end $$"
+  if [ -n "$TRACE_ID" ]; then
+    isql_run "$TRACE_DB" "SELECT '$marker' FROM RDB\$DATABASE;" >/dev/null
+    for _ in $(seq 200); do grep -q "$marker" "$E2E_DIR/trace.out" && break; sleep 0.05; done
+    fbtracemgr -se "$CORVANTIS_FB_HOST:service_mgr" -stop -id "$TRACE_ID" >/dev/null 2>&1
+  fi
   for _ in $(seq 100); do kill -0 "$TRACE_PID" 2>/dev/null || break; sleep 0.05; done
   kill "$TRACE_PID" 2>/dev/null || true
   wait "$TRACE_PID" 2>/dev/null || true
@@ -146,22 +161,29 @@ trace_stop() {
   TRACE_ID=
 }
 
-# program_statements: the statement texts the program's process had prepared,
-# one per block, each block ended by a line "=====".
+# program_statements: the statement texts the latest run's process had prepared,
+# one per block, each block ended by a line "=====". The server also traces
+# requests of its own on the program's attachment; only texts a client sent
+# end with CR LF (the trace then adds a line end of its own), so only those
+# are kept.
 program_statements() {
-  awk -v pid="$PROGRAM_PID" '
+  awk -v pid="$PROGRAM_LAST_PID" '
     / PREPARE_STATEMENT$/ { event = 1; line = 0; next }
     event { ++line }
     event && line == 2 { ours = ($0 ~ ":" pid "$"); next }
-    event && /^-+$/ { inText = ours; next }
-    inText && /^ *[0-9]+ ms$/ { print "====="; inText = 0; event = 0; next }
-    inText { print }
+    event && /^-+$/ { inText = ours; text = ""; next }
+    inText && /^ *[0-9]+ ms$/ {
+      if (text ~ /\r\n\n$/) printf "%s=====\n", substr(text, 1, length(text) - 1)
+      inText = 0; event = 0; next
+    }
+    inText { text = text $0 "\n" }
   ' "$E2E_DIR/trace.out"
 }
 
 start_program() {
   XDG_CONFIG_HOME=$E2E_DIR/config "$CORVANTIS_BIN_DIR/Corvantis" >"$E2E_DIR/program.log" 2>&1 &
   PROGRAM_PID=$!
+  PROGRAM_LAST_PID=$PROGRAM_PID
 }
 
 # wait_exit SECONDS: waits for the program to end; PROGRAM_STATUS is its status.
@@ -185,7 +207,7 @@ running() { [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; }
 window_named() {
   local _ id
   for _ in $(seq $(($2 * 10))); do
-    id=$(xdotool search --onlyvisible --pid "$PROGRAM_PID" --name "^$1\$" 2>/dev/null | head -n 1) || true
+    id=$(xdotool search --all --onlyvisible --pid "$PROGRAM_PID" --name "^$1\$" 2>/dev/null | head -n 1) || true
     [ -n "$id" ] && { echo "$id"; return 0; }
     sleep 0.1
   done
