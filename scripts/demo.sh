@@ -6,7 +6,8 @@
 # and prints what the upgrade changed in the database.
 #
 # usage: demo.sh [ROWS]    ROWS: rows per sample table (default 20)
-# Everything it writes goes to out/demo/ and is replaced at the next run.
+# Everything it writes goes to out/demo/ and is replaced at the next run; the
+# build goes to build/ (or CORVANTIS_BUILD_DIR).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -15,10 +16,11 @@ demo=$root/out/demo
 database=$demo/POSDATA.FDB
 timeout_seconds=300
 
-echo "== building into build/"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C "$root/build" -j2 Corvantis dbvfb >/dev/null
-bin=$root/build/bin
+build=${CORVANTIS_BUILD_DIR:-$root/build}
+echo "== building into $build"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+ninja -C "$build" -j2 Corvantis dbvfb >/dev/null
+bin=$build/bin
 
 echo "== making the sample database"
 rm -rf "$demo"
@@ -75,6 +77,11 @@ else
   echo "== running Corvantis under Xvfb on $DISPLAY (no display here)"
 fi
 
+# The window toolkit wants a private runtime folder; without one it complains.
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+  mkdir -m 0700 "$demo/runtime"
+  export XDG_RUNTIME_DIR=$demo/runtime
+fi
 started=$EPOCHREALTIME
 XDG_CONFIG_HOME=$demo/config "$bin/Corvantis" &
 program=$!
