@@ -27,31 +27,11 @@ rm -rf "$demo"
 mkdir -p "$demo/config/Aldmark"
 bash scripts/make-sample-db.sh -r "$rows" "$database"
 
-# The connection settings the program is built with, but for the sample
-# database; the embedded engine takes any password for SYSDBA.
-cat >"$demo/dbvconnections.ini" <<EOF
-[Quintara]
-DriverName=Firebird
-Database=$database
-RoleName=RoleName
-User_Name=SYSDBA
-Password=masterkey
-ServerCharSet=
-SQLDialect=3
-BlobSize=-1
-CommitRetain=False
-WaitOnLocks=True
-ErrorResourceFile=
-LocaleCode=0000
-Firebird TransIsolation=ReadCommited
-Trim Char=False
-EOF
-cat >"$demo/dbvdrivers.ini" <<EOF
-[Firebird]
-LibraryName=$bin/libdbvfb.so
-VendorLib=libfbclient.so.2
-GetDriverFunc=getSQLDriverFIREBIRD
-EOF
+# The shipped INI templates, pointed at the sample database and the driver of
+# this build; the embedded engine takes any password for SYSDBA.
+sed -e "s#^Database=.*#Database=$database#" -e "s#^User_Name=.*#User_Name=SYSDBA#" \
+  scripts/templates/dbvconnections.ini >"$demo/dbvconnections.ini"
+sed -e "s#^LibraryName=.*#LibraryName=$bin/libdbvfb.so#" scripts/templates/dbvdrivers.ini >"$demo/dbvdrivers.ini"
 cat >"$demo/config/Aldmark/Dbvance.conf" <<EOF
 [Dbvance]
 Connection Registry File=$demo/dbvconnections.ini

@@ -2,6 +2,7 @@
 # Wall time of the upgrade run against isql-fb sending the same statements.
 #
 # usage: bench/upgrade/run.sh [ROWS] [REPEATS]    (defaults 100000 and 3)
+# Builds into build/; needs root for the server.
 #
 # One sample database of ROWS rows per table is made on the test server and
 # copied byte for byte into two databases per repeat: the program's run goes
@@ -15,18 +16,14 @@
 # is its whole process (start and connection included). Ratios above 1 mean
 # the program is slower. The order of the two alternates between repeats.
 set -euo pipefail
-cd "$(dirname "$0")/../.."
-root=$(pwd)
 rows=${1:-100000}
 repeats=${2:-3}
-# shellcheck source=../../scripts/fb-env.sh
-source scripts/fb-env.sh
+# shellcheck source=../lib.sh
+source "$(dirname "$0")/../lib.sh"
 
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-ninja -C "$root/build" -j2 upgrade_bench dbvfb >/dev/null
-bench=$root/build/bin/upgrade_bench
-
-bash scripts/fb-server-start.sh >/dev/null
+bench_build upgrade_bench dbvfb
+bench=$bench_root/build/bin/upgrade_bench
+bench_server
 
 work=$(mktemp -d)
 data=$CORVANTIS_FB_DATADIR
@@ -37,45 +34,15 @@ cleanup() { rm -rf "$work"; rm -f "$original" "$program_db" "$isql_db"; }
 trap cleanup EXIT
 
 echo "making the sample database ($rows rows per table)..."
-bash scripts/make-sample-db.sh -r "$rows" "$CORVANTIS_FB_HOST:$original" >/dev/null
-
+bench_sample "$rows" "$original"
 "$bench" script first >"$work/first.sql"
 "$bench" script again >"$work/again.sql"
+config=$(bench_config "$program_db" "$work")
 
-mkdir -p "$work/config/Aldmark"
-cat >"$work/dbvconnections.ini" <<INI
-[Quintara]
-DriverName=Firebird
-Database=$CORVANTIS_FB_HOST:$program_db
-User_Name=$CORVANTIS_FB_USER
-Password=$CORVANTIS_FB_PASSWORD
-ServerCharSet=
-SQLDialect=3
-BlobSize=-1
-CommitRetain=False
-WaitOnLocks=True
-Firebird TransIsolation=ReadCommited
-Trim Char=False
-INI
-cat >"$work/dbvdrivers.ini" <<INI
-[Firebird]
-LibraryName=$root/build/bin/libdbvfb.so
-VendorLib=libfbclient.so.2
-GetDriverFunc=getSQLDriverFIREBIRD
-INI
-printf '[Dbvance]\nConnection Registry File=%s\nDriver Registry File=%s\n' \
-  "$work/dbvconnections.ini" "$work/dbvdrivers.ini" >"$work/config/Aldmark/Dbvance.conf"
-
-copy() {  # an identical copy of the original, owned by the server's user
-  cp "$original" "$1"
-  chown firebird:firebird "$1"
-  chmod 0660 "$1"
-}
-
-program_run() { XDG_CONFIG_HOME=$work/config "$bench" run; }
+program_run() { XDG_CONFIG_HOME=$config "$bench" run; }
 isql_run() {  # isql_run SCRIPT: seconds of the whole isql-fb process
   local start=$EPOCHREALTIME
-  isql-fb -q -bail -user "$CORVANTIS_FB_USER" -password "$CORVANTIS_FB_PASSWORD" \
+  ISC_USER=$CORVANTIS_FB_USER ISC_PASSWORD=$CORVANTIS_FB_PASSWORD isql-fb -q -bail \
     "$CORVANTIS_FB_HOST:$isql_db" -i "$1" >"$work/isql.out" 2>&1 ||
     { cat "$work/isql.out" >&2; echo "isql-fb failed" >&2; exit 1; }
   awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.3f\n", b - a }'
@@ -83,8 +50,8 @@ isql_run() {  # isql_run SCRIPT: seconds of the whole isql-fb process
 
 printf '%-8s %12s %12s %8s %12s %12s %8s\n' repeat "first: prog" "isql" ratio "again: prog" "isql" ratio
 for r in $(seq "$repeats"); do
-  copy "$program_db"
-  copy "$isql_db"
+  bench_copy "$original" "$program_db"
+  bench_copy "$original" "$isql_db"
   if [ $((r % 2)) -eq 1 ]; then
     p1=$(program_run); i1=$(isql_run "$work/first.sql")
     p2=$(program_run); i2=$(isql_run "$work/again.sql")
@@ -97,6 +64,6 @@ for r in $(seq "$repeats"); do
     'BEGIN { printf "%-8s %12.3f %12.3f %8.2f %12.3f %12.3f %8.2f\n", r, p1, i1, p1 / i1, p2, i2, p2 / i2 }'
 done
 # Medians over the repeats.
-median() { awk -v c="$1" '{ print $c }' "$work/times" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+median() { awk -v c="$1" '{ print $c }' "$work/times" | bench_median; }
 awk -v p1="$(median 2)" -v i1="$(median 3)" -v p2="$(median 4)" -v i2="$(median 5)" \
   'BEGIN { printf "%-8s %12.3f %12.3f %8.2f %12.3f %12.3f %8.2f\n", "median", p1, i1, p1 / i1, p2, i2, p2 / i2 }'
