@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The whole job in one command: builds Corvantis, makes a sample point-of-sale
-# database on the embedded engine (no server needed), points the program at it
-# through INI files of its own (the user's settings stay untouched), runs it,
+# The whole job in one command: installs what is missing, builds Corvantis,
+# makes a sample point-of-sale database on the embedded engine (no server
+# needed), points the program at it through INI files of its own (the user's
+# settings stay untouched), runs it,
 # in a real window when there is a display and under Xvfb when there is none,
 # and prints what the upgrade changed in the database.
 #
@@ -15,6 +16,9 @@ rows=${1:-20}
 demo=$root/out/demo
 database=$demo/POSDATA.FDB
 timeout_seconds=300
+
+echo "== installing what is missing"
+bash scripts/install-deps.sh
 
 build=${CORVANTIS_BUILD_DIR:-$root/build}
 echo "== building into $build"
