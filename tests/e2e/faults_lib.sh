@@ -17,8 +17,13 @@ faults_cleanups=()
 faults_on_exit() { faults_cleanups+=("$(printf '%q ' "$@")"); }
 
 faults_cleanup() {
-  # A database the program is still attached to cannot be dropped.
-  if running; then kill "$PROGRAM_PID"; wait "$PROGRAM_PID" 2>/dev/null || true; PROGRAM_PID=; fi
+  # A database the program is still attached to cannot be dropped. The
+  # Firebird client catches SIGTERM for a shutdown of its own and the process
+  # lives on, so it is killed outright when it does not end.
+  if running; then
+    kill "$PROGRAM_PID"
+    wait_exit 3 || { kill -KILL "$PROGRAM_PID"; wait "$PROGRAM_PID" 2>/dev/null || true; PROGRAM_PID=; }
+  fi
   local i
   for ((i = ${#faults_cleanups[@]} - 1; i >= 0; --i)); do
     eval "${faults_cleanups[i]}" >/dev/null 2>&1 || true
