@@ -9,7 +9,7 @@ packages=(
   firebird-dev libfbclient2
   firebird3.0-server firebird3.0-utils
   googletest libgtest-dev
-  xvfb xdotool x11-utils imagemagick
+  xvfb xdotool x11-utils imagemagick python3
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-wqy-microhei   # Latin and Traditional Chinese glyphs for the log and dialogs
 )

@@ -19,7 +19,6 @@ build build || { echo "build failed"; exit 1; }
 bash scripts/fb-server-start.sh || { echo "the Firebird test server did not start"; exit 1; }
 trap 'bash "$root/scripts/fb-server-stop.sh"' EXIT
 
-export QT_QPA_PLATFORM=offscreen
 failed=0
 
 echo "== tests (unit, contract, window, integration, e2e)"
@@ -29,6 +28,9 @@ if [ "${CORVANTIS_SKIP_SANITIZERS:-0}" != 1 ]; then
   echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
   if build build-asan -DCORVANTIS_SANITIZE=ON; then
     # The Firebird client keeps its own allocations until exit; leaks there are not ours.
+    # ASan's dlopen interceptor hides the caller's $ORIGIN runpath, so a bare
+    # driver name is found through the library path instead.
+    LD_LIBRARY_PATH="$root/build-asan/bin${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}" \
     ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --test-dir build-asan --output-on-failure --timeout 600 -j1 -L 'unit|contract|integration|window' || failed=1
   else
