@@ -400,7 +400,7 @@ faults_holder_stop() {
   # must not end the test's shell.
   (printf 'ROLLBACK;\nQUIT;\n' >&"$fd") 2>/dev/null || true
   exec {fd}>&-
-  rm -f "$E2E_DIR/holder-$1.fd"
+  rm -f "$E2E_DIR/holder-$1.fd" "$E2E_DIR/holder-$1.fifo"
   for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
