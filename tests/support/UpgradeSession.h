@@ -1,7 +1,6 @@
 // The program's database objects as one run of it has them: a connection
-// configured through INI files of its own (found through a private
-// XDG_CONFIG_HOME, so the user's settings play no part) and the statement
-// object bound to it, using the real driver library of the build.
+// configured through INI files of its own and the statement object bound to
+// it, using the real driver library of the build.
 #pragma once
 
 #include <optional>
@@ -9,29 +8,16 @@
 
 #include "SQLConnection.h"
 #include "SQLQuery.h"
+#include "ProgramConfig.h"
 #include "SampleDatabase.h"
-#include "ScopedEnv.h"
-#include "TempDir.h"
 
 namespace sample {
 
 class UpgradeSession {
  public:
   // database: the connection string, e.g. SampleDatabase::Target().
-  explicit UpgradeSession(const std::string& database)
-      : configHome_("XDG_CONFIG_HOME", folder_.PathOf("config")) {
-    const std::string connections = folder_.Write(
-        "dbvconnections.ini", "[Quintara]\nDriverName=Firebird\nDatabase=" + database + "\nUser_Name=" +
-                                  firebirdServer().user + "\nPassword=" + firebirdServer().password +
-                                  "\nServerCharSet=\nSQLDialect=3\nBlobSize=-1\nCommitRetain=False\n"
-                                  "WaitOnLocks=True\nFirebird TransIsolation=ReadCommited\nTrim Char=False\n");
-    const std::string drivers =
-        folder_.Write("dbvdrivers.ini", "[Firebird]\nLibraryName=" + std::string(CORVANTIS_BIN_DIR) +
-                                            "/libdbvfb.so\nVendorLib=libfbclient.so.2\n"
-                                            "GetDriverFunc=getSQLDriverFIREBIRD\n");
-    folder_.Write("config/Aldmark/Dbvance.conf", "[Dbvance]\nConnection Registry File=" + connections +
-                                                     "\nDriver Registry File=" + drivers + "\n");
-    connection_.emplace("SQLConnection1", folder_.Path().string());
+  explicit UpgradeSession(const std::string& database) : config_(database) {
+    connection_.emplace("SQLConnection1", config_.Folder());
     query_.emplace("SQLQuery1");
     query_->SetSQLConnection(&*connection_);
   }
@@ -46,8 +32,7 @@ class UpgradeSession {
   TSQLQuery& Query() { return *query_; }
 
  private:
-  support::TempDir folder_;
-  support::ScopedEnv configHome_;
+  ProgramConfig config_;
   std::optional<TSQLConnection> connection_;
   std::optional<TSQLQuery> query_;
 };

@@ -1,0 +1,41 @@
+// The program's configuration for one test: its two INI files for a given
+// database, found through a private XDG_CONFIG_HOME, so the user's settings
+// play no part. Lives as long as the test needs the program configured.
+#pragma once
+
+#include <string>
+
+#include "FirebirdTestServer.h"
+#include "ScopedEnv.h"
+#include "TempDir.h"
+
+namespace sample {
+
+class ProgramConfig {
+ public:
+  // database: the connection string, e.g. SampleDatabase::Target().
+  explicit ProgramConfig(const std::string& database)
+      : configHome_("XDG_CONFIG_HOME", folder_.PathOf("config")) {
+    const auto& server = corvantis::test::firebirdServer();
+    const std::string connections = folder_.Write(
+        "dbvconnections.ini", "[Quintara]\nDriverName=Firebird\nDatabase=" + database + "\nUser_Name=" +
+                                  server.user + "\nPassword=" + server.password +
+                                  "\nServerCharSet=\nSQLDialect=3\nBlobSize=-1\nCommitRetain=False\n"
+                                  "WaitOnLocks=True\nFirebird TransIsolation=ReadCommited\nTrim Char=False\n");
+    const std::string drivers =
+        folder_.Write("dbvdrivers.ini", "[Firebird]\nLibraryName=" + std::string(CORVANTIS_BIN_DIR) +
+                                            "/libdbvfb.so\nVendorLib=libfbclient.so.2\n"
+                                            "GetDriverFunc=getSQLDriverFIREBIRD\n");
+    folder_.Write("config/Aldmark/Dbvance.conf", "[Dbvance]\nConnection Registry File=" + connections +
+                                                     "\nDriver Registry File=" + drivers + "\n");
+  }
+
+  // The folder a connection takes as its program directory.
+  std::string Folder() const { return folder_.Path().string(); }
+
+ private:
+  support::TempDir folder_;
+  support::ScopedEnv configHome_;
+};
+
+}  // namespace sample
