@@ -142,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
         OptionCase{"DirtyRead in any case is level 2", {"Firebird TransIsolation=DIRTYREAD"}, {"conn.setOption(6,2)"},
                    2},
         OptionCase{"ReadCommited is level 0", {"Firebird TransIsolation=ReadCommited"}, {"conn.setOption(6,0)"}, 0},
-        OptionCase{"another driver's isolation key is ignored", {"Interbase TransIsolation=RepeatableRead"}, {}, 0},
+        OptionCase{"another driver's isolation key is ignored", {"Other TransIsolation=RepeatableRead"}, {}, 0},
         OptionCase{"SQLDialect is found as SqlDialect", {"SQLDialect=3"}, {"conn.setOption(16,3)"}},
         OptionCase{"integers are signed 32-bit", {"SqlDialect=+1", "Connection Timeout=-2147483648"},
                    {"conn.setOption(16,1)", "conn.setOption(32,-2147483648)"}},
