@@ -22,20 +22,12 @@ work=$(mktemp -d)
 data=$CORVANTIS_FB_DATADIR
 original=$data/bench_log_original.fdb
 copy=$data/bench_log_copy.fdb
-xvfb_pid=
 cleanup() {
   rm -rf "$work"; rm -f "$original" "$copy"
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  return 0
+  bench_stop_display
 }
 trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  display=:$((200 + RANDOM % 300))
-  Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=$display
-  sleep 1
-fi
+bench_display
 export QT_QPA_PLATFORM=xcb
 
 bench_sample "$rows" "$original"

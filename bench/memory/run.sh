@@ -14,20 +14,12 @@ work=$(mktemp -d)
 data=$CORVANTIS_FB_DATADIR
 original=$data/bench_memory_original.fdb
 copy=$data/bench_memory_copy.fdb
-xvfb_pid=
 cleanup() {
   rm -rf "$work"; rm -f "$original" "$copy"
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  return 0
+  bench_stop_display
 }
 trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  display=:$((200 + RANDOM % 300))
-  Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=$display
-  sleep 1
-fi
+bench_display
 
 peak_kb() {  # peak_kb COMMAND...: runs it and prints its peak resident size in KiB
   python3 -c '
