@@ -1,14 +1,15 @@
-# Helpers of the fault tests (tests/e2e/test_fault_*.sh). Built on the shared
-# end-to-end steps (tests/support/upgrade-e2e.sh: Xvfb, INI files, the program,
-# its windows); adds what only fault tests need: databases of their own,
-# the state checks that tell what an interrupted run left behind, another
-# attachment that keeps a transaction open, a server of the test's own that it
-# may stop, and the observer that records the text of every message box.
+# Helpers of the fault tests (tests/e2e/test_fault_*.sh). Built on the
+# end-to-end helpers (tests/e2e/lib.sh and the shared steps it sources: Xvfb,
+# INI files, the program, its windows by exact title); adds what only fault
+# tests need: databases of their own, the state checks that tell what an
+# interrupted run left behind, another attachment that keeps a transaction
+# open, a server of the test's own that it may stop, and the observer that
+# records the text of every message box.
 #
 # Everything made here is undone at exit, the last made first.
 
-# shellcheck source=../support/upgrade-e2e.sh
-source "$CORVANTIS_SOURCE_DIR/tests/support/upgrade-e2e.sh"
+# shellcheck source=lib.sh
+source "$CORVANTIS_SOURCE_DIR/tests/e2e/lib.sh"
 
 FAULTS_TEST=$(basename "$0" .sh)
 faults_cleanups=()
@@ -269,7 +270,7 @@ faults_start_program() {
 # REPORT_ICON (3: the stop icon), REPORT_CAPTION and REPORT_TEXT (escaped as
 # the observer writes it).
 faults_wait_report() {
-  if ! REPORT_WINDOW=$(window_named Corvantis "$1"); then
+  if ! REPORT_WINDOW=$(titled Corvantis "$1"); then
     running && fail "no error report within $1 s"
     wait_exit 1 || true
     fail "the program ended with status $PROGRAM_STATUS and no error report; its output: $(cat "$E2E_DIR/program.log")"

@@ -38,7 +38,7 @@ grep -q "Records affected: 1" <<<"$killed" || fail "not exactly the program's on
 # Observed: the statement waiting for the held row is woken and fails with
 # Firebird's "connection shutdown", as when the server stops (a full stop added).
 faults_expect_report 30 'Dbvance Error: [0x0065]: SQL Error\r\nSQL Server Error: connection shutdown.'
-window_named FormVelmar 1 >/dev/null || fail "the main window was gone while the report was open"
+titled FormVelmar 1 >/dev/null || fail "the main window was gone while the report was open"
 faults_end_after_report "the run whose attachment was deleted"
 
 faults_holder_stop pin

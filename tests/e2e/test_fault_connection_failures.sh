@@ -68,11 +68,11 @@ for row in "${cases[@]}"; do
   break_config "$name"
   faults_start_program
   faults_expect_report 30 "$text"
-  window_named FormVelmar 1 >/dev/null || fail "$name: the main window was not open under the report"
+  titled FormVelmar 1 >/dev/null || fail "$name: the main window was not open under the report"
   faults_answer_report
   # Stopped: the program stays with its window open until the user closes it.
   ! wait_exit 1 || fail "$name: the program ended by itself after the report (status $PROGRAM_STATUS)"
-  main=$(window_named FormVelmar 5) || fail "$name: the main window is not open after the report"
+  main=$(titled FormVelmar 5) || fail "$name: the main window is not open after the report"
   close_window "$main"
   wait_exit 10 || fail "$name: closing the window did not end the program"
   [ "$PROGRAM_STATUS" = 0 ] || fail "$name: exit status $PROGRAM_STATUS"

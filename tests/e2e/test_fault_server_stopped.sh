@@ -36,7 +36,7 @@ faults_private_server_stop
 # shutdown." The server tells its clients it shuts down, so the client reports
 # that rather than a broken connection, as a server error (status 65).
 faults_expect_report 30 'Dbvance Error: [0x0065]: SQL Error\r\nSQL Server Error: connection shutdown.'
-window_named FormVelmar 1 >/dev/null || fail "the main window was gone while the report was open"
+titled FormVelmar 1 >/dev/null || fail "the main window was gone while the report was open"
 faults_end_after_report "the run the server's stop ended"
 
 faults_private_server_restart
