@@ -31,7 +31,7 @@ break_config() {
     "no Database") faults_ini_drop "$FAULTS_CONNECTIONS" Database ;;
     "driver library missing") faults_ini_set "$FAULTS_DRIVERS" LibraryName "$E2E_DIR/none/libdbvfb.so" ;;
     "driver library no library") faults_ini_set "$FAULTS_DRIVERS" LibraryName "$FAULTS_DRIVERS" ;;
-    "entry point missing") faults_ini_set "$FAULTS_DRIVERS" GetDriverFunc getSQLDriverINTERBASE ;;
+    "entry point missing") faults_ini_set "$FAULTS_DRIVERS" GetDriverFunc getSQLDriverMISSING ;;
     "no GetDriverFunc") faults_ini_drop "$FAULTS_DRIVERS" GetDriverFunc ;;
     "client library missing") faults_ini_set "$FAULTS_DRIVERS" VendorLib libfbclient.so.0 ;;
     "wrong password") faults_ini_set "$FAULTS_CONNECTIONS" Password "not-$CORVANTIS_FB_PASSWORD" ;;
@@ -49,7 +49,7 @@ cases=(
   "no Database|Missing Database property."
   "driver library missing|Unable to Load $E2E_DIR/none/libdbvfb.so."
   "driver library no library|Unable to Load $FAULTS_DRIVERS."
-  "entry point missing|Unable to Find Procedure getSQLDriverINTERBASE."
+  "entry point missing|Unable to Find Procedure getSQLDriverMISSING."
   # Ends in a blank, so no full stop is added.
   "no GetDriverFunc|Unable to Find Procedure "
   "client library missing|Unable to Load libfbclient.so.0."
