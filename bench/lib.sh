@@ -41,16 +41,10 @@ bench_median() {  # bench_median < numbers
   sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
 
-bench_xvfb_pid=
+# shellcheck source=../scripts/xvfb.sh
+source "$bench_root/scripts/xvfb.sh"
 bench_display() {  # a display for the window: Xvfb when there is none; bench_stop_display ends it
   [ -n "${DISPLAY:-}" ] && return 0
-  local display=:$((200 + RANDOM % 300))
-  Xvfb "$display" -screen 0 1024x768x24 >/dev/null 2>&1 &
-  bench_xvfb_pid=$!
-  export DISPLAY=$display
-  sleep 1
+  xvfb_start /dev/null
 }
-bench_stop_display() {
-  [ -n "$bench_xvfb_pid" ] && kill "$bench_xvfb_pid" 2>/dev/null
-  return 0
-}
+bench_stop_display() { xvfb_stop; }

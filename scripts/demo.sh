@@ -44,20 +44,14 @@ EOF
 
 bash scripts/show-upgrade-result.sh snapshot "$database" "$demo/before.txt"
 
-xvfb_pid=
-stop_xvfb() { if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi; }
-trap stop_xvfb EXIT
+# shellcheck source=xvfb.sh
+source scripts/xvfb.sh
+trap xvfb_stop EXIT
 
 if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
   echo "== running Corvantis in a window on $DISPLAY (it closes itself when the upgrade is done)"
 else
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$demo/xvfb.log" 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  xvfb_start "$demo/xvfb.log"
   echo "== running Corvantis under Xvfb on $DISPLAY (no display here)"
 fi
 
@@ -79,8 +73,10 @@ for _ in $(seq $((timeout_seconds * 10))); do
 done
 if [ -z "$status" ]; then
   # A dialog nobody can answer under Xvfb: keep a picture of it, then stop.
-  [ -n "$xvfb_pid" ] && import -window root "$demo/screen.png" 2>/dev/null || true
-  kill "$program" 2>/dev/null || true
+  [ -n "$XVFB_PID" ] && import -window root "$demo/screen.png" 2>/dev/null || true
+  # The Firebird client catches SIGTERM for a shutdown of its own, so the
+  # process is killed outright.
+  kill -KILL "$program" 2>/dev/null || true
   wait "$program" 2>/dev/null || true
   echo "Corvantis was still running after ${timeout_seconds}s (a dialog waiting?); see $demo/screen.png" >&2
   exit 1

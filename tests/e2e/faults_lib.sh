@@ -273,7 +273,9 @@ faults_wait_report() {
   if ! REPORT_WINDOW=$(titled Corvantis "$1"); then
     running && fail "no error report within $1 s"
     wait_exit 1 || true
-    fail "the program ended with status $PROGRAM_STATUS and no error report; its output: $(cat "$E2E_DIR/program.log")"
+    local xvfb="Xvfb on $DISPLAY is running"
+    kill -0 "$XVFB_PID" 2>/dev/null || xvfb="Xvfb on $DISPLAY has ended"
+    fail "the program ended with status $PROGRAM_STATUS and no error report; its output: $(cat "$E2E_DIR/program.log"); $xvfb, its log: $(cat "$E2E_DIR/xvfb.log")"
   fi
   [ "$(wc -l <"$FAULTS_REPORTS")" = 1 ] || fail "expected one message box, the observer saw: $(cat "$FAULTS_REPORTS")"
   IFS=$'\t' read -r REPORT_ICON REPORT_CAPTION REPORT_TEXT <"$FAULTS_REPORTS"

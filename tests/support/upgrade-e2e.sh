@@ -11,11 +11,12 @@ CORVANTIS_SOURCE_DIR=${CORVANTIS_SOURCE_DIR:-$(cd "$(dirname "${BASH_SOURCE[0]}"
 CORVANTIS_BIN_DIR=${CORVANTIS_BIN_DIR:-$CORVANTIS_SOURCE_DIR/build/bin}
 # shellcheck source=../../scripts/fb-env.sh
 source "$CORVANTIS_SOURCE_DIR/scripts/fb-env.sh"
+# shellcheck source=../../scripts/xvfb.sh
+source "$CORVANTIS_SOURCE_DIR/scripts/xvfb.sh"
 export ISC_USER=$CORVANTIS_FB_USER ISC_PASSWORD=$CORVANTIS_FB_PASSWORD
 
 E2E_DIR=$(mktemp -d /tmp/corvantis-e2e-XXXXXX)
 E2E_DATABASES=()
-XVFB_PID=
 TRACE_PID=
 TRACE_ID=
 TRACE_DB=
@@ -33,7 +34,7 @@ e2e_cleanup() {
     wait "$PROGRAM_PID" 2>/dev/null || true
   fi
   trace_stop >/dev/null 2>&1 || true
-  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+  xvfb_stop
   local db
   for db in "${E2E_DATABASES[@]}"; do
     printf 'DROP DATABASE;\n' >"$E2E_DIR/drop.sql"
@@ -112,18 +113,7 @@ EOF
     "$E2E_DIR/dbvconnections.ini" "$E2E_DIR/dbvdrivers.ini" >"$E2E_DIR/config/Aldmark/Dbvance.conf"
 }
 
-start_xvfb() {
-  local n
-  for n in $(seq 100 199); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || break
-  done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
-  XVFB_PID=$!
-  export DISPLAY=":$n"
-  local _
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  fail "Xvfb did not start on $DISPLAY"
-}
+start_xvfb() { xvfb_start "$E2E_DIR/xvfb.log" || fail "Xvfb did not start"; }
 
 # trace_start DATABASE: records every statement the server prepares for it.
 trace_start() {
