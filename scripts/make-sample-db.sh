@@ -224,7 +224,7 @@ CREATE TABLE MCH_ITEM (
 COMMIT;
 EOF
     fill MCH_ITEM "MCH_ID, MCH_NAME, DEP_NO, CHG_DATE" \
-      "'M' || LPAD(:I, 6, '0'), '收銀機' || :I, 'D' || MOD(:I, 5), $chg_date"
+      "'M' || LPAD(:I, 8, '0'), '收銀機' || :I, 'D' || MOD(:I, 5), $chg_date"
   fi
   if has INFOMATION; then
     cat <<EOF
@@ -251,7 +251,7 @@ CREATE TABLE PUB_PARAM (
 COMMIT;
 EOF
     fill PUB_PARAM "PARAM_ID, COMPANY_NAME, TAX_RATE, CHG_DATE" \
-      "'P' || LPAD(:I, 6, '0'), '大華百貨股份有限公司', 0.05, $chg_date"
+      "'P' || LPAD(:I, 8, '0'), '大華百貨股份有限公司', 0.05, $chg_date"
   fi
   if has UPDATE_HIST; then
     cat <<EOF
