@@ -6,6 +6,7 @@
 #include "DatabaseAddress.h"
 #include "DriverFailure.h"
 #include "ParameterBlocks.h"
+#include "SignalDispositions.h"
 
 namespace dbvfb {
 
@@ -28,6 +29,7 @@ void Session::attach(const std::string& database, const std::string& userName, c
   }
   const ParameterBlock dpb = attachmentBlock(*api_, settings_, userName, password);
   ClientStatus status(api_->master());
+  const SignalDispositionsKept signals;
   attachment_ = ClientRef<Firebird::IAttachment>(api_->provider()->attachDatabase(
       &status, address_.c_str(), static_cast<unsigned>(dpb.size()), dpb.data()));
 }

@@ -74,9 +74,7 @@ done
 if [ -z "$status" ]; then
   # A dialog nobody can answer under Xvfb: keep a picture of it, then stop.
   [ -n "$XVFB_PID" ] && import -window root "$demo/screen.png" 2>/dev/null || true
-  # The Firebird client catches SIGTERM for a shutdown of its own, so the
-  # process is killed outright.
-  kill -KILL "$program" 2>/dev/null || true
+  kill "$program" 2>/dev/null || true
   wait "$program" 2>/dev/null || true
   echo "Corvantis was still running after ${timeout_seconds}s (a dialog waiting?); see $demo/screen.png" >&2
   exit 1

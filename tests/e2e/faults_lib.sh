@@ -18,9 +18,8 @@ faults_cleanups=()
 faults_on_exit() { faults_cleanups+=("$(printf '%q ' "$@")"); }
 
 faults_cleanup() {
-  # A database the program is still attached to cannot be dropped. The
-  # Firebird client catches SIGTERM for a shutdown of its own and the process
-  # lives on, so it is killed outright when it does not end.
+  # A database the program is still attached to cannot be dropped; a program
+  # that does not end on SIGTERM is killed outright.
   if running; then
     kill "$PROGRAM_PID"
     wait_exit 3 || { kill -KILL "$PROGRAM_PID"; wait "$PROGRAM_PID" 2>/dev/null || true; PROGRAM_PID=; }

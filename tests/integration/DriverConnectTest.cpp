@@ -2,6 +2,7 @@
 // the embedded engine: loading, connecting both ways, refusals with the
 // server's message, and the answers the program reads after connecting.
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <cstdint>
 #include <memory>
@@ -114,6 +115,47 @@ TEST_F(DriverConnect, OsAuthenticationSendsNoNameOrPassword) {
     const dbv::SQLResult result = connection.connect(c.database);
     EXPECT_EQ(!dbv::failed(result), c.accepted) << c.where << ": " << connection.errorText();
   }
+}
+
+// The client installs handlers of its own for SIGINT and SIGTERM that let the
+// process run on; the program must stay stoppable from outside.
+void markSignal(int) {}
+
+TEST_F(DriverConnect, ProcessKeepsItsOwnAnswerToInterruptAndTerminate) {
+  struct sigaction mark {};
+  mark.sa_handler = markSignal;
+  struct sigaction savedInterrupt {};
+  struct sigaction savedTerminate {};
+  ASSERT_EQ(sigaction(SIGINT, &mark, &savedInterrupt), 0);
+  ASSERT_EQ(sigaction(SIGTERM, &mark, &savedTerminate), 0);
+  const ScratchDatabase embedded = ScratchDatabase::embedded("signals");
+  ASSERT_TRUE(embedded.created()) << embedded.createOutput();
+  const FirebirdServer& server = firebirdServer();
+  struct Case {
+    const char* way;
+    std::string database;
+    std::string password;
+  };
+  const Case cases[] = {
+      {"server", databaseAddress(), server.password},
+      {"embedded engine", embedded.connectionString(), server.password},
+      {"refused by the server", databaseAddress(), server.password + "-wrong"},
+      {"server again", databaseAddress(), server.password},
+  };
+  for (const Case& c : cases) {
+    {
+      DriverConnection connection;
+      ASSERT_TRUE(connection.usable());
+      connection.connect(c.database, server.user, c.password);
+    }
+    for (const int signal : {SIGINT, SIGTERM}) {
+      struct sigaction now {};
+      ASSERT_EQ(sigaction(signal, nullptr, &now), 0);
+      EXPECT_EQ(now.sa_handler, &markSignal) << c.way << ": signal " << signal << " was taken over";
+    }
+  }
+  sigaction(SIGINT, &savedInterrupt, nullptr);
+  sigaction(SIGTERM, &savedTerminate, nullptr);
 }
 
 TEST_F(DriverConnect, MultiLineServerMessageIsKeptWhole) {
