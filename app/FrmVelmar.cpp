@@ -14,6 +14,7 @@
 #include <cstring>
 #include <utility>
 
+#include "CatalogueGuards.h"
 #include "CatalogueProbes.h"
 #include "CodePage.h"
 #include "ErrorReport.h"
@@ -63,14 +64,23 @@ QPoint CentredOnDesktop(QSize desktop, QSize window) {
 
 }  // namespace
 
-// The shipped run: the real gate probe and upgrade script on SQLQuery1.
-class TFormVelmar::DatabaseRun : public UpgradeRun {
+// The shipped run: the real gate probe and upgrade script on SQLQuery1, the
+// script's catalogue questions answered by the window's own operations.
+class TFormVelmar::DatabaseRun : public UpgradeRun, private CatalogueGuards {
  public:
   explicit DatabaseRun(TFormVelmar& form) : form_(form) {}
   bool GateMissing() override { return form_.TableMissing(kGateTable); }
-  void RunScript() override { UpgradeScript(*form_.SQLQuery1); }
+  void RunScript() override { UpgradeScript(*form_.SQLQuery1, *this); }
 
  private:
+  bool TableMissing(const std::string& table) override { return form_.TableMissing(table); }
+  bool AddVarcharField(const std::string& table, const std::string& column, const std::string& width) override {
+    return form_.AddVarcharField(table, column, width);
+  }
+  bool AddDoubleField(const std::string& table, const std::string& column) override {
+    return form_.AddDoubleField(table, column);
+  }
+
   TFormVelmar& form_;
 };
 

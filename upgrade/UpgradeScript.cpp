@@ -1,6 +1,6 @@
 #include "UpgradeScript.h"
 
-#include "CatalogueProbes.h"
+#include "CatalogueGuards.h"
 #include "SQLQuery.h"
 
 namespace {
@@ -170,20 +170,20 @@ void ExecuteStatement(TSQLQuery& query, const StatementLines& lines) {
   query.ExecSQL(false);
 }
 
-void RunStep(TSQLQuery& query, const UpgradeStep& step) {
+void RunStep(TSQLQuery& query, CatalogueGuards& guards, const UpgradeStep& step) {
   switch (step.action) {
     case UpgradeAction::AddDoubleField:
       // The result is deliberately ignored: a failed addition only skips this step.
-      AddDoubleField(query, step.table, step.column);
+      guards.AddDoubleField(step.table, step.column);
       return;
     case UpgradeAction::AddVarcharField:
-      AddVarcharField(query, step.table, step.column, step.width);
+      guards.AddVarcharField(step.table, step.column, step.width);
       return;
     case UpgradeAction::Execute:
       ExecuteStatement(query, step.statements.front());
       return;
     case UpgradeAction::CreateTable:
-      if (!TableMissing(query, step.table)) return;
+      if (!guards.TableMissing(step.table)) return;
       for (const StatementLines& statement : step.statements) ExecuteStatement(query, statement);
       return;
   }
@@ -196,6 +196,6 @@ const std::vector<UpgradeStep>& UpgradeSteps() {
   return steps;
 }
 
-void UpgradeScript(TSQLQuery& query) {
-  for (const UpgradeStep& step : UpgradeSteps()) RunStep(query, step);
+void UpgradeScript(TSQLQuery& query, CatalogueGuards& guards) {
+  for (const UpgradeStep& step : UpgradeSteps()) RunStep(query, guards, step);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class CatalogueGuards;
 class TSQLQuery;
 
 enum class UpgradeAction {
@@ -29,7 +30,8 @@ struct UpgradeStep {
 // The steps in the order they run; step n is element n - 1.
 const std::vector<UpgradeStep>& UpgradeSteps();
 
-// Runs every step. The first failure of an unguarded statement or of a
-// creation probe travels out and skips the rest; what ran before stays
-// committed, each statement having been committed on its own.
-void UpgradeScript(TSQLQuery& query);
+// Runs every step: the statements on query, the catalogue questions through
+// guards, which ask them on the same query. The first failure of an unguarded
+// statement or of a creation probe travels out and skips the rest; what ran
+// before stays committed, each statement having been committed on its own.
+void UpgradeScript(TSQLQuery& query, CatalogueGuards& guards);

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <string>
 
+#include "CatalogueGuards.h"
 #include "CatalogueProbes.h"
 #include "FrmVelmar.h"
 #include "SQLMonitor.h"
@@ -45,7 +46,8 @@ int Run(TFormVelmar& window, bool monitorOn) {
   if (!monitorOn) window.SQLMonitor1->SetActive(false);
   const int linesBefore = window.Memo1->document()->blockCount();
   const auto start = Clock::now();
-  UpgradeScript(query);
+  QueryGuards guards(query);
+  UpgradeScript(query, guards);
   const double seconds = SecondsSince(start);
   std::printf("%.3f %d\n", seconds, window.Memo1->document()->blockCount() - linesBefore);
   return 0;

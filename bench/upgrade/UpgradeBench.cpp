@@ -15,6 +15,7 @@
 
 #include <unistd.h>
 
+#include "CatalogueGuards.h"
 #include "CatalogueProbes.h"
 #include "Exceptions.h"
 #include "SQLConnection.h"
@@ -72,7 +73,8 @@ int Run() {
     std::cerr << "upgrade_bench: the database has no UPDATE_HIST\n";
     return 1;
   }
-  UpgradeScript(query);
+  QueryGuards guards(query);
+  UpgradeScript(query, guards);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   std::printf("%.3f\n", elapsed.count());
   return 0;

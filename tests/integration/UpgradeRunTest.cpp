@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CatalogueGuards.h"
 #include "CatalogueProbes.h"
 #include "Exceptions.h"
 #include "SampleDatabase.h"
@@ -24,7 +25,8 @@ using sample::UpgradeSession;
 void RunUpgrade(const SampleDatabase& database) {
   UpgradeSession session(database.Target());
   ASSERT_FALSE(TableMissing(session.Query(), "UPDATE_HIST"));
-  UpgradeScript(session.Query());
+  QueryGuards guards(session.Query());
+  UpgradeScript(session.Query(), guards);
 }
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -246,8 +248,9 @@ TEST_F(UpgradeRun, MissingBuybillMasterStopsTheRunAtItsBackfillKeepingWhatRanBef
   {
     UpgradeSession session(database.Target());
     ASSERT_FALSE(TableMissing(session.Query(), "UPDATE_HIST"));
+    QueryGuards guards(session.Query());
     try {
-      UpgradeScript(session.Query());
+      UpgradeScript(session.Query(), guards);
       FAIL() << "the run did not fail";
     } catch (const EDatabaseError& error) {
       const std::string prefix = "Dbvance Error: [0x0065]: SQL Error\r\nSQL Server Error: ";

@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include "CatalogueGuards.h"
 #include "CatalogueProbes.h"
 #include "SampleDatabase.h"
 #include "ServerTrace.h"
@@ -74,7 +75,8 @@ TracedTexts TracedRun(const SampleDatabase& database) {
   sample::ServerTrace trace(database);
   {
     sample::UpgradeSession session(database.Target());
-    if (!TableMissing(session.Query(), "UPDATE_HIST")) UpgradeScript(session.Query());
+    QueryGuards guards(session.Query());
+    if (!guards.TableMissing("UPDATE_HIST")) UpgradeScript(session.Query(), guards);
   }
   const std::string ours = ":" + std::to_string(::getpid());
   TracedTexts traced;
