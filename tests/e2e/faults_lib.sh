@@ -470,3 +470,40 @@ faults_private_server_stop() {
     bash "$CORVANTIS_SOURCE_DIR/scripts/fb-server-stop.sh" >"$E2E_DIR/private-server.out" 2>&1 ||
     fail "stopping the test's own server failed: $(cat "$E2E_DIR/private-server.out")"
 }
+
+# --- a run broken off inside step 17 ---------------------------------------------------
+
+# faults_step17_databases NAME [HOST]: sets STEP17_DB to a sample database of
+# 200 rows a table, and STEP17_REFERENCE to a byte copy of it that one clean
+# run upgraded. Needs the display (start_xvfb).
+faults_step17_databases() {
+  faults_new_db STEP17_DB "$1" "${2:-}"
+  faults_new_db STEP17_REFERENCE reference "${2:-}"
+  faults_make_db "$STEP17_DB" 200
+  faults_copy_db "$STEP17_DB" "$STEP17_REFERENCE"
+  configure "$STEP17_REFERENCE"
+  faults_start_program
+  faults_expect_clean_run 60 "the clean reference run"
+  faults_expect_steps_done "$STEP17_REFERENCE" 46 "the clean reference run"
+}
+
+# faults_run_into_step17: starts the program on STEP17_DB and returns once it
+# is inside the backfill of SAL_MASTER (step 17), with every row before the
+# last bill rewritten: another attachment ("pin") holds an uncommitted change
+# to that bill, so the statement waits there, however fast the machine is.
+faults_run_into_step17() {
+  faults_hold_bill pin "$STEP17_DB" SAL_MASTER S00000200
+  configure "$STEP17_DB"
+  faults_start_program
+  faults_wait_statement "$STEP17_DB" "UPDATE SAL_MASTER"
+}
+
+# faults_expect_resumed WHAT: the run WHAT broke off kept steps 1 to 16 and
+# none of step 17's rewritten rows; a new run completes the upgrade, and the
+# database then equals the reference.
+faults_expect_resumed() {
+  faults_expect_steps_done "$STEP17_DB" 16 "after $1 inside step 17"
+  faults_start_program
+  faults_expect_clean_run 60 "the run after $1"
+  faults_expect_same_database "$STEP17_DB" "$STEP17_REFERENCE" "resumed after $1"
+}
