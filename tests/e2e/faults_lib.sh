@@ -329,6 +329,19 @@ faults_end_after_report() {
   [ "$PROGRAM_STATUS" = 0 ] || fail "$1: exit status $PROGRAM_STATUS after the report"
 }
 
+# faults_end_after_refused_opening WHY: a failed opening stops the program
+# with its main window open under the report; once the report is answered it
+# stays so until the user closes the window, which ends it with 0.
+faults_end_after_refused_opening() {
+  faults_answer_report
+  ! wait_exit 1 || fail "$1: the program ended by itself after the report (status $PROGRAM_STATUS)"
+  local main
+  main=$(titled FormVelmar 5) || fail "$1: the main window is not open after the report"
+  close_window "$main"
+  wait_exit 10 || fail "$1: closing the window did not end the program"
+  [ "$PROGRAM_STATUS" = 0 ] || fail "$1: exit status $PROGRAM_STATUS"
+}
+
 # faults_wait_statement DATABASE TEXT: returns once the program's attachment
 # is seen executing a statement that begins with TEXT.
 faults_wait_statement() {

@@ -81,26 +81,15 @@ watch_peak_until_exit() {
   [ -n "$PEAK_KIB" ] || fail "the program's memory could not be read"
 }
 
-# end_refused WHY: a failed opening leaves the main window open under the
-# report; once both are closed the program ends with 0.
-end_refused() {
-  faults_answer_report
-  local main
-  main=$(titled FormVelmar 5) || fail "$1: the main window is not open after the report"
-  close_window "$main"
-  wait_exit 10 || fail "$1: closing the window did not end the program"
-  [ "$PROGRAM_STATUS" = 0 ] || fail "$1: exit status $PROGRAM_STATUS"
-}
-
 # The peak of a run whose files are of normal size, for comparison.
 configure "$db"
 faults_ini_drop "$FAULTS_CONNECTIONS" DriverName
 faults_start_program
 faults_expect_report 30 "Missing DriverName property."
 BASE_KIB=$(peak_kib)
-end_refused "a small file without DriverName"
+faults_end_after_refused_opening "a small file without DriverName"
 
-# expect_bounded_peak WHY LIMIT_MIB: the peak grew by less than LIMIT_MIB over
+# expect_bounded_peak PEAK_KIB WHY LIMIT_MIB: the peak grew by less than LIMIT_MIB over
 # that of a run with small files.
 expect_bounded_peak() {
   local grown=$((($1 - BASE_KIB) / 1024))
@@ -108,13 +97,13 @@ expect_bounded_peak() {
   note "ok: $2 (peak +$grown MiB)"
 }
 
-# A failed run: the exact report, bounded memory, and once the report is
-# answered the program ends with 0 and the database is as it was.
+# A failed run: the exact report, bounded memory, the end the failed opening
+# has, and the database as it was.
 expect_refused() {  # expect_refused WHY REPORT LIMIT_MIB
   faults_start_program
   faults_expect_report 30 "$2"
   expect_bounded_peak "$(peak_kib)" "$1" "$3"
-  end_refused "$1"
+  faults_end_after_refused_opening "$1"
   write_marks "$db" "$E2E_DIR/marks.after"
   diff "$E2E_DIR/marks.before" "$E2E_DIR/marks.after" >&2 || fail "$1: the database changed"
 }
@@ -142,7 +131,7 @@ configure "$db"; bad_file noise "$FAULTS_SETTINGS"
 faults_start_program
 faults_expect_report_matching 30 "^Driver/Connection Registry File '.*/dbvconnections\\.ini' not found\\.$"
 expect_bounded_peak "$(peak_kib)" "binary settings file" 8
-end_refused "binary settings file"
+faults_end_after_refused_opening "binary settings file"
 
 # One 10 MB line: held while it is read, a few copies of it at most.
 configure "$db"; bad_file joined "$FAULTS_CONNECTIONS"
@@ -154,7 +143,7 @@ configure "$db"; bad_file long-value "$FAULTS_CONNECTIONS" User_Name "$MIB"
 faults_start_program
 faults_expect_report_matching 30 "^Dbvance Error: \[0x[0-9A-F]{4}\]: .*Clumplet buffer size limit reached\.$"
 expect_bounded_peak "$(peak_kib)" "a user name of 1 MiB ($REPORT_TEXT)" 32
-end_refused "a user name of 1 MiB"
+faults_end_after_refused_opening "a user name of 1 MiB"
 
 # The same bad entries where they do no harm: the runs go through. The first
 # one upgrades the database, the others find nothing to do.
