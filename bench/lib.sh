@@ -37,14 +37,20 @@ bench_config() {  # bench_config DATABASE DIR: the two INI files and Dbvance.con
   echo "$2/config"
 }
 
+# shellcheck source=../scripts/xvfb.sh
+source "$bench_root/scripts/xvfb.sh"
+
+# bench_scratch NAME: sets work (a scratch folder), original and copy (two
+# database files on the test server), and starts Xvfb for the window when
+# there is no display; all of it is removed or stopped at exit.
+bench_scratch() {
+  work=$(mktemp -d)
+  original=$CORVANTIS_FB_DATADIR/bench_$1_original.fdb
+  copy=$CORVANTIS_FB_DATADIR/bench_$1_copy.fdb
+  trap 'rm -rf "$work"; rm -f "$original" "$copy"; xvfb_stop' EXIT
+  [ -n "${DISPLAY:-}" ] || xvfb_start /dev/null
+}
+
 bench_median() {  # bench_median < numbers
   sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
-
-# shellcheck source=../scripts/xvfb.sh
-source "$bench_root/scripts/xvfb.sh"
-bench_display() {  # a display for the window: Xvfb when there is none; bench_stop_display ends it
-  [ -n "${DISPLAY:-}" ] && return 0
-  xvfb_start /dev/null
-}
-bench_stop_display() { xvfb_stop; }

@@ -18,16 +18,7 @@ repeats=${2:-3}
 bench_build log_bench dbvfb
 bench_server
 bench=$bench_root/build/bin/log_bench
-work=$(mktemp -d)
-data=$CORVANTIS_FB_DATADIR
-original=$data/bench_log_original.fdb
-copy=$data/bench_log_copy.fdb
-cleanup() {
-  rm -rf "$work"; rm -f "$original" "$copy"
-  bench_stop_display
-}
-trap cleanup EXIT
-bench_display
+bench_scratch log
 export QT_QPA_PLATFORM=xcb
 
 bench_sample "$rows" "$original"

@@ -10,16 +10,7 @@ rows=${1:-100000}
 
 bench_build Corvantis upgrade_bench dbvfb
 bench_server
-work=$(mktemp -d)
-data=$CORVANTIS_FB_DATADIR
-original=$data/bench_memory_original.fdb
-copy=$data/bench_memory_copy.fdb
-cleanup() {
-  rm -rf "$work"; rm -f "$original" "$copy"
-  bench_stop_display
-}
-trap cleanup EXIT
-bench_display
+bench_scratch memory
 
 peak_kb() {  # peak_kb COMMAND...: runs it and prints its peak resident size in KiB
   python3 -c '
