@@ -8,8 +8,6 @@
 
 #include <vector>
 
-#include "SignalDispositions.h"
-
 namespace dbvfb {
 namespace {
 
@@ -49,7 +47,6 @@ std::string ClientApi::format(Firebird::IStatus* status) const {
 
 std::shared_ptr<ClientApi> loadClientLibrary(const std::string& vendorLib) {
   if (vendorLib.empty()) return nullptr;  // an empty name would load the program itself
-  const SignalDispositionsKept signals;
   const GetMasterProc getMaster = findMasterEntry(vendorLib);
   if (getMaster == nullptr) return nullptr;
   Firebird::IMaster* master = getMaster();

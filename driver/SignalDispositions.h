@@ -1,7 +1,7 @@
 // Keeps the process's own answer to SIGINT and SIGTERM across a call into the
 // Firebird client. The client installs handlers of its own for both when it
-// starts and at an attach; they shut the client down and let the process run
-// on, so the program could no longer be stopped or ended from outside. Every
+// attaches; they shut the client down and let the process run on, so the
+// program could no longer be stopped or ended from outside. Every
 // statement commits on its own, so ending the process at any moment loses
 // nothing: the server rolls back the one statement that was open.
 #pragma once
