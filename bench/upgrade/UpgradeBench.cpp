@@ -20,6 +20,7 @@
 #include "Exceptions.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
+#include "StatementsSent.h"
 #include "UpgradeScript.h"
 
 namespace {
@@ -33,29 +34,8 @@ void PrintStatement(const std::vector<std::string>& lines, bool commit) {
 
 void PrintScript(bool firstRun) {
   std::cout << "SET AUTODDL ON;\n";
-  PrintStatement(TableProbeLines("UPDATE_HIST"), false);
-  for (const UpgradeStep& step : UpgradeSteps()) {
-    switch (step.action) {
-      case UpgradeAction::AddDoubleField:
-      case UpgradeAction::AddVarcharField:
-        PrintStatement(ColumnProbeLines(step.table, step.column), false);
-        if (firstRun) {
-          PrintStatement({step.action == UpgradeAction::AddDoubleField
-                              ? AddDoubleStatement(step.table, step.column)
-                              : AddVarcharStatement(step.table, step.column, step.width)},
-                         false);
-        }
-        break;
-      case UpgradeAction::Execute:
-        PrintStatement(step.statements.front(), true);
-        break;
-      case UpgradeAction::CreateTable:
-        PrintStatement(TableProbeLines(step.table), false);
-        if (firstRun) {
-          for (const StatementLines& statement : step.statements) PrintStatement(statement, false);
-        }
-        break;
-    }
+  for (const sample::SentStatement& statement : sample::StatementsSent(firstRun)) {
+    PrintStatement(statement.lines, statement.unguarded);
   }
   std::cout << "COMMIT;\n";
 }

@@ -11,6 +11,7 @@
 #include "CatalogueGuards.h"
 #include "CatalogueProbes.h"
 #include "SampleDatabase.h"
+#include "StatementsSent.h"
 #include "ServerTrace.h"
 #include "UpgradeScript.h"
 #include "UpgradeSession.h"
@@ -36,28 +37,10 @@ std::string AsTraced(std::string text) {
 // The texts a run sends to a database that lacks every column and table of
 // the upgrade (firstRun) or already has them all.
 std::vector<std::string> ExpectedTexts(bool firstRun) {
-  std::vector<std::string> texts = {Sent(TableProbeLines("UPDATE_HIST"))};
-  for (const UpgradeStep& step : UpgradeSteps()) {
-    switch (step.action) {
-      case UpgradeAction::AddDoubleField:
-      case UpgradeAction::AddVarcharField:
-        texts.push_back(Sent(ColumnProbeLines(step.table, step.column)));
-        if (firstRun) {
-          texts.push_back(Sent({step.action == UpgradeAction::AddDoubleField
-                                    ? AddDoubleStatement(step.table, step.column)
-                                    : AddVarcharStatement(step.table, step.column, step.width)}));
-        }
-        break;
-      case UpgradeAction::Execute:
-        texts.push_back(AsTraced(Sent(step.statements.front())));
-        break;
-      case UpgradeAction::CreateTable:
-        texts.push_back(Sent(TableProbeLines(step.table)));
-        if (firstRun) {
-          for (const StatementLines& statement : step.statements) texts.push_back(Sent(statement));
-        }
-        break;
-    }
+  std::vector<std::string> texts;
+  for (const sample::SentStatement& statement : sample::StatementsSent(firstRun)) {
+    // Only the backfills carry bytes above 0x7F.
+    texts.push_back(statement.unguarded ? AsTraced(Sent(statement.lines)) : Sent(statement.lines));
   }
   return texts;
 }

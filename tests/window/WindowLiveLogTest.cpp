@@ -13,7 +13,7 @@
 #include "FrmVelmar.h"
 #include "ProgramConfig.h"
 #include "SampleDatabase.h"
-#include "UpgradeScript.h"
+#include "StatementsSent.h"
 #include "WindowTestSupport.h"
 
 namespace {
@@ -28,25 +28,9 @@ std::string Logged(const std::vector<std::string>& lines) {
 
 // Every statement a first run on a full sample database sends, in order.
 std::vector<std::string> FirstRunStatements() {
-  std::vector<std::string> statements{Logged(TableProbeLines("UPDATE_HIST"))};
-  for (const UpgradeStep& step : UpgradeSteps()) {
-    switch (step.action) {
-      case UpgradeAction::AddDoubleField:
-        statements.push_back(Logged(ColumnProbeLines(step.table, step.column)));
-        statements.push_back(Logged({AddDoubleStatement(step.table, step.column)}));
-        break;
-      case UpgradeAction::AddVarcharField:
-        statements.push_back(Logged(ColumnProbeLines(step.table, step.column)));
-        statements.push_back(Logged({AddVarcharStatement(step.table, step.column, step.width)}));
-        break;
-      case UpgradeAction::Execute:
-        statements.push_back(Logged(step.statements.front()));
-        break;
-      case UpgradeAction::CreateTable:
-        statements.push_back(Logged(TableProbeLines(step.table)));
-        for (const auto& statement : step.statements) statements.push_back(Logged(statement));
-        break;
-    }
+  std::vector<std::string> statements;
+  for (const sample::SentStatement& statement : sample::StatementsSent(true)) {
+    statements.push_back(Logged(statement.lines));
   }
   return statements;
 }
