@@ -74,6 +74,7 @@ class TFormVelmar::DatabaseRun : public UpgradeRun, private CatalogueGuards {
 
  private:
   bool TableMissing(const std::string& table) override { return form_.TableMissing(table); }
+  bool IndexMissing(const std::string& index) override { return ::IndexMissing(*form_.SQLQuery1, index); }
   bool AddVarcharField(const std::string& table, const std::string& column, const std::string& width) override {
     return form_.AddVarcharField(table, column, width);
   }

@@ -17,6 +17,13 @@ constexpr SQLResult kSuccess = 0;
 constexpr std::uint16_t statusOf(SQLResult result) { return static_cast<std::uint16_t>(result & 0xFFFF); }
 constexpr bool failed(SQLResult result) { return statusOf(result) != 0; }
 
+// A failed result may carry this flag above its status: the failure means the
+// connection to the server is gone (the network broken, the server or the
+// database shut down, the attachment ended from outside), so nothing further
+// can succeed on it. The status, and with it every error text, stays the same.
+constexpr SQLResult kConnectionLost = 0x40000000;
+constexpr bool connectionLost(SQLResult result) { return failed(result) && (result & kConnectionLost) != 0; }
+
 // Statuses with a fixed meaning on both sides.
 namespace status {
 constexpr std::uint16_t InsufficientMemory = 2;

@@ -23,7 +23,14 @@ class EAbort : public Exception {
 
 class EDatabaseError : public Exception {
  public:
-  using Exception::Exception;
+  explicit EDatabaseError(std::string message, bool connectionLost = false)
+      : Exception(std::move(message)), connectionLost_(connectionLost) {}
+  // True when the driver said the connection to the server is gone, so that
+  // no later statement of the run can succeed.
+  bool ConnectionLost() const noexcept { return connectionLost_; }
+
+ private:
+  bool connectionLost_;
 };
 
 class EConvertError : public Exception {

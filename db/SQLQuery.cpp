@@ -130,13 +130,14 @@ void TSQLQuery::EnsureConnected() {
 // Failures are held back in the last error text; PrepareIfNeeded reports them.
 void TSQLQuery::ObtainCommand() {
   lastErrorText_.clear();
+  lastFailureLostConnection_ = false;
   ReleaseCommand();
   dbv::ISQLConnection* driverConnection = connection_->DriverConnection();
   if (driverConnection == nullptr) return;
   dbv::ISQLCommand* command = nullptr;
   const dbv::SQLResult obtained = driverConnection->getSQLCommand(&command);
   if (dbv::failed(obtained)) {
-    lastErrorText_ = driver_error::TextFor(obtained, driverConnection, lastErrorText_);
+    RecordFailure(obtained, driverConnection);
     return;
   }
   command_ = command;
@@ -151,7 +152,7 @@ void TSQLQuery::Prepare() {
   if (command_ == nullptr) return;
   const dbv::SQLResult prepared = command_->prepare(statementText_.c_str(), static_cast<std::uint16_t>(params_.size()));
   if (dbv::failed(prepared)) {
-    lastErrorText_ = driver_error::TextFor(prepared, command_, lastErrorText_);
+    RecordFailure(prepared, command_);
     ReleaseCommand();
   }
 }
@@ -163,7 +164,8 @@ void TSQLQuery::PrepareIfNeeded() {
 
 // A preparation that failed reports here, with the text it recorded.
 [[noreturn]] void TSQLQuery::RaiseMissingCommand() const {
-  throw EDatabaseError(lastErrorText_.empty() ? std::string(querytext::kUnableToExecute) : lastErrorText_);
+  if (lastErrorText_.empty()) throw EDatabaseError(querytext::kUnableToExecute);
+  throw EDatabaseError(lastErrorText_, lastFailureLostConnection_);
 }
 
 void TSQLQuery::ExecuteCommand() {
@@ -180,14 +182,20 @@ void TSQLQuery::ReadRowsAffected() {
   rowsAffected_ = rows;
 }
 
+template <class DriverObject>
+void TSQLQuery::RecordFailure(dbv::SQLResult result, DriverObject* failing) {
+  lastErrorText_ = driver_error::TextFor(result, failing, lastErrorText_);
+  lastFailureLostConnection_ = dbv::connectionLost(result);
+}
+
 [[noreturn]] void TSQLQuery::RaiseCommandError(dbv::SQLResult result) {
-  lastErrorText_ = driver_error::TextFor(result, command_, lastErrorText_);
-  throw EDatabaseError(lastErrorText_);
+  RecordFailure(result, command_);
+  throw EDatabaseError(lastErrorText_, lastFailureLostConnection_);
 }
 
 [[noreturn]] void TSQLQuery::RaiseCursorError(dbv::SQLResult result, dbv::ISQLCursor* cursor) {
-  lastErrorText_ = driver_error::TextFor(result, cursor, lastErrorText_);
-  throw EDatabaseError(lastErrorText_);
+  RecordFailure(result, cursor);
+  throw EDatabaseError(lastErrorText_, lastFailureLostConnection_);
 }
 
 // --- Open, the fields and Close ---

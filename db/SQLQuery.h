@@ -79,6 +79,10 @@ class TSQLQuery : public TComponent, private TConnectionClient {
 
   // The cursor while a row is current, else null.
   dbv::ISQLCursor* RowCursor() const { return active_ && hasCurrentRow_ ? cursor_ : nullptr; }
+  // Keeps the failure's text, and whether it lost the connection, for the
+  // error raised now or for a held-back preparation failure raised later.
+  template <class DriverObject>
+  void RecordFailure(dbv::SQLResult result, DriverObject* failing);
   [[noreturn]] void RaiseCommandError(dbv::SQLResult result);
   [[noreturn]] void RaiseCursorError(dbv::SQLResult result, dbv::ISQLCursor* cursor);
 
@@ -94,4 +98,5 @@ class TSQLQuery : public TComponent, private TConnectionClient {
   std::vector<char> blobBuffer_;  // reserved at Open only for a positive MaxBlobSize
   std::int32_t rowsAffected_ = 0;
   std::string lastErrorText_;
+  bool lastFailureLostConnection_ = false;
 };

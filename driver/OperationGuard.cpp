@@ -4,38 +4,21 @@
 #include <new>
 #include <string>
 
+#include "ConnectionState.h"
 #include "DriverFailure.h"
 
 namespace dbvfb {
-namespace {
-
-// The client's own failures to reach the server, as opposed to the server
-// refusing what it was asked.
-bool isNetworkFailure(Firebird::IStatus* status) {
-  const intptr_t* errors = status->getErrors();
-  if (errors[0] != isc_arg_gds) return false;
-  switch (errors[1]) {
-    case isc_network_error:
-    case isc_net_connect_err:
-    case isc_net_read_err:
-    case isc_net_write_err:
-    case isc_lost_db_connection:
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
 
 dbv::SQLResult recordFailure(const Session& session, LastError& lastError, std::string_view operation) noexcept {
   std::uint16_t status = dbv::status::InvalidParameter;
+  bool lost = false;
   try {
     std::string message;
     try {
       throw;
     } catch (const Firebird::FbException& failure) {
       status = isNetworkFailure(failure.getStatus()) ? dbv::status::ConnectionFailed : dbv::status::SqlError;
+      lost = isConnectionLoss(failure.getStatus());
       message = session.api().format(failure.getStatus());
     } catch (const DriverFailure& failure) {
       status = failure.status;
@@ -55,7 +38,7 @@ dbv::SQLResult recordFailure(const Session& session, LastError& lastError, std::
   } catch (...) {
     // No memory left even for the message: the status alone has to do.
   }
-  return status;
+  return lost ? status | dbv::kConnectionLost : status;
 }
 
 }  // namespace dbvfb

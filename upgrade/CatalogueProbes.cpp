@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "Exceptions.h"
 #include "SQLQuery.h"
 
 namespace {
@@ -31,6 +32,10 @@ std::vector<std::string> TableProbeLines(const std::string& table) {
           " WHERE RDB$RELATION_NAME = '" + UpperCaseAscii(table) + "'"};
 }
 
+std::vector<std::string> IndexProbeLines(const std::string& index) {
+  return {"SELECT * FROM RDB$INDICES ", " WHERE RDB$INDEX_NAME = '" + UpperCaseAscii(index) + "'"};
+}
+
 std::vector<std::string> ColumnProbeLines(const std::string& table, const std::string& column) {
   return {"SELECT * FROM RDB$RELATION_FIELDS ",
           "WHERE RDB$RELATION_NAME = '" + UpperCaseAscii(table) + "'",
@@ -47,6 +52,12 @@ std::string AddDoubleStatement(const std::string& table, const std::string& colu
   return "ALTER TABLE " + table + " ADD " + column + " Double Precision";
 }
 
+bool IndexMissing(TSQLQuery& query, const std::string& index) {
+  SetLines(query, IndexProbeLines(index));
+  query.Open();
+  return query.FieldByName("RDB$INDEX_NAME").IsNull();
+}
+
 bool TableMissing(TSQLQuery& query, const std::string& table) {
   SetLines(query, TableProbeLines(table));
   query.Open();
@@ -54,32 +65,42 @@ bool TableMissing(TSQLQuery& query, const std::string& table) {
   return query.FieldByName("RDB$RELATION_NAME").IsNull();
 }
 
-// "Every failure" is every exception the program can raise: its own hierarchy
-// and the standard library's (both derive from std::exception). catch (...)
-// is not used, so that a forced unwind of the thread is never swallowed.
-bool AddVarcharField(TSQLQuery& query, const std::string& table, const std::string& column,
-                     const std::string& width) {
+// The guard of the column additions. "Every failure" is every exception the
+// program can raise: its own hierarchy and the standard library's (both derive
+// from std::exception); catch (...) is not used, so that a forced unwind of
+// the thread is never swallowed. A lost connection is the one failure let
+// through: every later statement would fail on it as well, and a run that
+// went on silently would end looking complete.
+template <class Body>
+bool Guarded(Body&& body) {
   try {
-    SetLines(query, ColumnProbeLines(table, column));
-    query.Open();
-    if (query.FieldByName("RDB$FIELD_NAME").AsString().empty()) {
-      Execute(query, AddVarcharStatement(table, column, width));
-    }
+    body();
     return true;
+  } catch (const EDatabaseError& failure) {
+    if (failure.ConnectionLost()) throw;
+    return false;
   } catch (const std::exception&) {
     return false;
   }
 }
 
+bool AddVarcharField(TSQLQuery& query, const std::string& table, const std::string& column,
+                     const std::string& width) {
+  return Guarded([&] {
+    SetLines(query, ColumnProbeLines(table, column));
+    query.Open();
+    if (query.FieldByName("RDB$FIELD_NAME").AsString().empty()) {
+      Execute(query, AddVarcharStatement(table, column, width));
+    }
+  });
+}
+
 bool AddDoubleField(TSQLQuery& query, const std::string& table, const std::string& column) {
-  try {
+  return Guarded([&] {
     SetLines(query, ColumnProbeLines(table, column));
     query.Open();
     if (query.FieldByName("RDB$FIELD_NAME").IsNull()) {
       Execute(query, AddDoubleStatement(table, column));
     }
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  });
 }

@@ -16,6 +16,7 @@ std::string UpperCaseAscii(std::string text);
 
 // The probe statements, line by line, and the column additions.
 std::vector<std::string> TableProbeLines(const std::string& table);
+std::vector<std::string> IndexProbeLines(const std::string& index);
 std::vector<std::string> ColumnProbeLines(const std::string& table, const std::string& column);
 std::string AddVarcharStatement(const std::string& table, const std::string& column,
                                 const std::string& width);
@@ -24,8 +25,13 @@ std::string AddDoubleStatement(const std::string& table, const std::string& colu
 // True when the catalogue has no table of that name. Failures are not caught.
 bool TableMissing(TSQLQuery& query, const std::string& table);
 
+// True when the catalogue has no index of that name. Failures are not caught.
+bool IndexMissing(TSQLQuery& query, const std::string& index);
+
 // Add the column when the catalogue lacks it. True when the probe and, where
-// needed, the ALTER ran; false when anything failed. Nothing is shown.
+// needed, the ALTER ran; false when anything else failed. Nothing is shown. A
+// failure that lost the connection is not absorbed: it travels on, as a
+// failure of an unguarded statement does.
 bool AddVarcharField(TSQLQuery& query, const std::string& table, const std::string& column,
                      const std::string& width);
 bool AddDoubleField(TSQLQuery& query, const std::string& table, const std::string& column);

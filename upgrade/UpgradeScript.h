@@ -13,11 +13,17 @@ enum class UpgradeAction {
   AddDoubleField,   // column added when missing; failures absorbed
   AddVarcharField,  // column added when missing; failures absorbed
   Execute,          // the one statement, unconditionally
-  CreateTable,      // when the table is missing: the CREATE, then its indexes
+  CreateTable,      // when the table is missing: the CREATE, then its indexes;
+                    // when it is there: each of its indexes that is missing
 };
 
 // One statement, as the lines added to the statement object.
 using StatementLines = std::vector<std::string>;
+
+struct TableIndex {
+  std::string name;        // as the catalogue holds it
+  StatementLines statement;  // its CREATE INDEX
+};
 
 struct UpgradeStep {
   UpgradeAction action;
@@ -25,6 +31,7 @@ struct UpgradeStep {
   std::string column;  // the added column
   std::string width;   // decimal width of an added VARCHAR
   std::vector<StatementLines> statements;
+  std::vector<TableIndex> indexes;  // of a created table, in the order they are created
 };
 
 // The steps in the order they run; step n is element n - 1.
@@ -32,6 +39,8 @@ const std::vector<UpgradeStep>& UpgradeSteps();
 
 // Runs every step: the statements on query, the catalogue questions through
 // guards, which ask them on the same query. The first failure of an unguarded
-// statement or of a creation probe travels out and skips the rest; what ran
-// before stays committed, each statement having been committed on its own.
+// statement, of a creation or index probe, or one that lost the connection
+// travels out and skips the rest; what ran before stays committed, each
+// statement having been committed on its own, so a later run carries on
+// where this one stopped: a table found present gets the indexes it lacks.
 void UpgradeScript(TSQLQuery& query, CatalogueGuards& guards);

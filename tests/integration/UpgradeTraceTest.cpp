@@ -87,6 +87,29 @@ TEST_F(UpgradeTrace, FirstAndSecondRunSendExactlyTheirStatements) {
   }
 }
 
+// A run cut off between a table and its indexes: the next run probes the
+// indexes of every table it finds and creates just the missing ones.
+TEST_F(UpgradeTrace, IndexesMissingFromPresentTablesAreCreatedAndNothingElse) {
+  SampleDatabase database("upgrade_trace_heal", "upgraded");
+  SampleDatabase upgraded("upgrade_trace_heal_expected", "upgraded");
+  ASSERT_EQ(database.Isql("DROP INDEX IDX_WEB_MAINBOARD;\nDROP INDEX IX_DAYACC_SUB2_1;\nCOMMIT;"), "");
+  const std::string mainboardIndex = "CREATE INDEX IDX_WEB_MAINBOARD ON WEB_MAINBOARD(PROD_ID)\r\n";
+  const std::string subIndex = "CREATE INDEX IX_DAYACC_SUB2_1 ON X_DAYACC_SUB2 (PROD_ID)\r\n";
+  std::vector<std::string> expected;
+  for (const std::string& text : ExpectedTexts(false)) {
+    expected.push_back(text);
+    if (text == Sent(IndexProbeLines("IDX_WEB_MAINBOARD"))) expected.push_back(mainboardIndex);
+    if (text == Sent(IndexProbeLines("IX_DAYACC_SUB2_1"))) expected.push_back(subIndex);
+  }
+  ASSERT_EQ(expected.size(), ExpectedTexts(false).size() + 2);
+
+  const TracedTexts healing = TracedRun(database);
+  EXPECT_EQ(healing.texts, expected) << healing.trace;
+  EXPECT_EQ(database.Snapshot(), upgraded.Snapshot());
+  const TracedTexts again = TracedRun(database);
+  EXPECT_EQ(again.texts, ExpectedTexts(false)) << again.trace;
+}
+
 TEST_F(UpgradeTrace, WithoutTheGateTableOnlyTheGateProbeIsSent) {
   SampleDatabase database("upgrade_trace_gate", "no-update-hist");
   const TracedTexts traced = TracedRun(database);

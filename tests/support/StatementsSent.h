@@ -38,6 +38,9 @@ inline std::vector<SentStatement> StatementsSent(bool firstRun) {
         sent.push_back({TableProbeLines(step.table), false});
         if (firstRun) {
           for (const StatementLines& statement : step.statements) sent.push_back({statement, false});
+          for (const TableIndex& index : step.indexes) sent.push_back({index.statement, false});
+        } else {
+          for (const TableIndex& index : step.indexes) sent.push_back({IndexProbeLines(index.name), false});
         }
         break;
     }

@@ -139,6 +139,13 @@ const StatementStepRow kStatementSteps[] = {
 
 const UpgradeStep& Step(int number) { return UpgradeSteps().at(static_cast<std::size_t>(number - 1)); }
 
+// Every statement a step may send, its indexes' included.
+std::vector<StatementLines> AllStatements(const UpgradeStep& step) {
+  std::vector<StatementLines> all = step.statements;
+  for (const TableIndex& index : step.indexes) all.push_back(index.statement);
+  return all;
+}
+
 TEST(UpgradeSteps, TheListHoldsFortySixStepsEachDescribedOnce) {
   ASSERT_EQ(UpgradeSteps().size(), 46u);
   std::vector<int> described;
@@ -169,14 +176,29 @@ TEST(UpgradeSteps, StatementsReachTheServerCharacterForCharacter) {
     EXPECT_EQ(step.action, row.action);
     EXPECT_EQ(step.table, row.guardTable);
     std::vector<std::string> sent;
-    for (const StatementLines& lines : step.statements) sent.push_back(Sent(lines));
+    for (const StatementLines& lines : AllStatements(step)) sent.push_back(Sent(lines));
     EXPECT_EQ(sent, row.sent);
   }
 }
 
+// A name that differs from the one its statement creates would be probed in
+// vain and the index created again, failing, on every later run.
+TEST(UpgradeSteps, EachIndexIsProbedByTheNameItsStatementCreatesOnItsStepsTable) {
+  int indexes = 0;
+  for (const UpgradeStep& step : UpgradeSteps()) {
+    for (const TableIndex& index : step.indexes) {
+      ++indexes;
+      ASSERT_EQ(index.statement.size(), 1u) << index.name;
+      EXPECT_EQ(index.statement.front().rfind("CREATE INDEX " + index.name + " ON " + step.table, 0), 0u)
+          << index.statement.front();
+    }
+  }
+  EXPECT_EQ(indexes, 5);
+}
+
 TEST(UpgradeSteps, NoStatementCarriesATerminatingSemicolonOrALineBreakInsideALine) {
   for (const UpgradeStep& step : UpgradeSteps()) {
-    for (const StatementLines& lines : step.statements) {
+    for (const StatementLines& lines : AllStatements(step)) {
       for (const std::string& line : lines) {
         EXPECT_EQ(line.find_first_of(";\r\n"), std::string::npos) << line;
       }
@@ -188,7 +210,7 @@ TEST(UpgradeSteps, OnlyTheBackfillsCarryBytesAboveAsciiAndThoseAreTheBig5BillKin
   const std::string generalBillKind = "'\xA4\x40\xAF\xEB'";  // 一般
   int backfills = 0;
   for (const UpgradeStep& step : UpgradeSteps()) {
-    for (const StatementLines& lines : step.statements) {
+    for (const StatementLines& lines : AllStatements(step)) {
       for (const std::string& line : lines) {
         std::string rest = line;
         const std::size_t at = rest.find(generalBillKind);
