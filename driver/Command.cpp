@@ -87,6 +87,7 @@ dbv::SQLResult Command::execute(dbv::ISQLCursor** cursor) {
     if (cursor == nullptr) fail(dbv::status::InvalidParameter, "no place for the cursor");
     *cursor = nullptr;
     if (!statement_) fail(dbv::status::InvalidHandle, "no statement is prepared");
+    session_->link().requireAlive();
     ClientStatus status(session_->api().master());
     if (controlsTransactions(statement_->getType(&status))) {
       fail(dbv::status::NotSupported, "the driver commits every statement itself; a statement that starts, "
@@ -164,6 +165,7 @@ dbv::SQLResult Command::getRowsAffected(std::int32_t* rows) {
     if (!rowsAffectedKnown_ && statement_) {
       // A query's count is asked for only when someone wants it; it costs a
       // round trip and is nearly always 0.
+      session_->link().requireAlive();
       ClientStatus status(session_->api().master());
       rowsAffected_ = affectedRecords(statement_.get(), status);
       rowsAffectedKnown_ = true;

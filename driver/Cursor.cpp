@@ -107,6 +107,7 @@ dbv::SQLResult Cursor::fetch() {
   if (position_ == Position::AtEnd) return dbv::status::EndOfResult;
   bool gotRow;
   if (source_.resultSet) {
+    session_->link().requireAlive();
     ClientStatus status(session_->api().master());
     gotRow = source_.resultSet->fetchNext(&status, source_.row.data()) == Firebird::IStatus::RESULT_OK;
   } else {
@@ -250,6 +251,12 @@ dbv::SQLResult Cursor::getErrorMessage(char* message) { return lastError_.copyTo
 
 dbv::SQLResult Cursor::end() noexcept {
   return run("end of cursor", [&]() -> dbv::SQLResult {
+    if (session_->link().lost()) {
+      // Nothing is sent on a lost attachment; the server has rolled back.
+      source_.resultSet.reset();
+      session_->abandonWork(*source_.transaction);
+      return dbv::kSuccess;
+    }
     if (source_.resultSet) {
       ClientStatus status(session_->api().master());
       source_.resultSet->close(&status);

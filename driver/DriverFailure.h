@@ -11,10 +11,11 @@ namespace dbvfb {
 struct DriverFailure {
   std::uint16_t status;
   std::string message;
+  bool connectionLost = false;  // the call could not be made: the attachment is gone
 };
 
 [[noreturn]] inline void fail(std::uint16_t status, std::string message) {
-  throw DriverFailure{status, std::move(message)};
+  throw DriverFailure{status, std::move(message), false};
 }
 
 }  // namespace dbvfb

@@ -9,7 +9,7 @@
 
 namespace dbvfb {
 
-dbv::SQLResult recordFailure(const Session& session, LastError& lastError, std::string_view operation) noexcept {
+dbv::SQLResult recordFailure(Session& session, LastError& lastError, std::string_view operation) noexcept {
   std::uint16_t status = dbv::status::InvalidParameter;
   bool lost = false;
   try {
@@ -18,11 +18,13 @@ dbv::SQLResult recordFailure(const Session& session, LastError& lastError, std::
       throw;
     } catch (const Firebird::FbException& failure) {
       status = isNetworkFailure(failure.getStatus()) ? dbv::status::ConnectionFailed : dbv::status::SqlError;
-      lost = isConnectionLoss(failure.getStatus());
+      lost = session.attached() && isConnectionLoss(failure.getStatus());
       message = session.api().format(failure.getStatus());
+      if (lost) session.markLost(status, message);
     } catch (const DriverFailure& failure) {
       status = failure.status;
       message = failure.message;
+      lost = failure.connectionLost;
     } catch (const std::bad_alloc&) {
       status = dbv::status::InsufficientMemory;
       message = "out of memory";

@@ -13,10 +13,12 @@ namespace dbvfb {
 
 // Turns the exception being handled into a status; call only inside a catch
 // block. The server's message is kept whole, every line of it.
-dbv::SQLResult recordFailure(const Session& session, LastError& lastError, std::string_view operation) noexcept;
+// A failure that means the attachment is gone marks the session lost and the
+// result with dbv::kConnectionLost.
+dbv::SQLResult recordFailure(Session& session, LastError& lastError, std::string_view operation) noexcept;
 
 template <typename Body>
-dbv::SQLResult runOperation(const Session& session, LastError& lastError, std::string_view operation,
+dbv::SQLResult runOperation(Session& session, LastError& lastError, std::string_view operation,
                             Body&& body) noexcept {
   try {
     return body();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include <ibase.h>
+
 #include "ClientStatus.h"
 #include "DatabaseAddress.h"
 #include "DriverFailure.h"
@@ -38,6 +40,10 @@ void Session::detach() {
   if (!attachment_) fail(dbv::status::InvalidHandle, "not connected");
   endOpenTransactions();
   tracer_.emit(dbv::trace::Connect, "disconnect from " + address_);
+  if (link_.lost()) {
+    attachment_.reset();  // the server has ended it already; the release stays on this side
+    return;
+  }
   ClientStatus status(api_->master());
   try {
     attachment_->detach(&status);
@@ -50,7 +56,19 @@ void Session::detach() {
 
 Firebird::IAttachment* Session::attachment() const {
   if (!attachment_) fail(dbv::status::InvalidHandle, "not connected");
+  link_.requireAlive();
   return attachment_.get();
+}
+
+void Session::markLost(std::uint16_t status, const std::string& message) {
+  if (!attachment_ || link_.lost()) return;
+  link_.markLost(status, message);
+  // Closes this side of the connection without asking the server anything,
+  // so that the releases still to come (transactions, statements, the
+  // attachment) end on this side at once.
+  Firebird::CheckStatusWrapper ignored(api_->master()->getStatus());
+  attachment_->cancelOperation(&ignored, fb_cancel_abort);
+  ignored.dispose();  // not examined: a connection already broken has nothing to close
 }
 
 std::shared_ptr<Transaction> Session::beginWork() {
@@ -58,7 +76,7 @@ std::shared_ptr<Transaction> Session::beginWork() {
   const ParameterBlock tpb = transactionBlock(*api_, settings_);
   ClientStatus status(api_->master());
   auto transaction = std::make_shared<Transaction>(
-      *api_, tracer_,
+      *api_, tracer_, link_,
       ClientRef<Firebird::ITransaction>(
           attachment()->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data())));
   if (tracer_.active()) tracer_.emit(dbv::trace::Transaction, "start transaction: " + describeTransaction(settings_));

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "AttachmentLink.h"
 #include "ClientLibrary.h"
 #include "ClientRef.h"
 #include "ConnectionSettings.h"
@@ -34,12 +35,16 @@ class Session {
   ConnectionSettings& settings() { return settings_; }
   const Tracer& tracer() const { return tracer_; }
   Tracer& tracer() { return tracer_; }
+  const AttachmentLink& link() const { return link_; }
+  // A failed call said the attachment is gone (see AttachmentLink.h).
+  void markLost(std::uint16_t status, const std::string& message);
 
   // Both throw Firebird::FbException or DriverFailure.
   void attach(const std::string& database, const std::string& userName, const std::string& password);
   void detach();
   bool attached() const { return static_cast<bool>(attachment_); }
-  Firebird::IAttachment* attachment() const;  // throws DriverFailure when not connected
+  // Throws DriverFailure when not connected or when the attachment is lost.
+  Firebird::IAttachment* attachment() const;
   unsigned dialect() const { return static_cast<unsigned>(settings_.sqlDialect); }
 
   // A transaction for the next statement.
@@ -58,6 +63,8 @@ class Session {
   std::shared_ptr<ClientApi> api_;
   ConnectionSettings settings_;
   Tracer tracer_;
+  // Before every client object that refers to it, so it outlives them all.
+  AttachmentLink link_;
   std::string address_;
   ClientRef<Firebird::IAttachment> attachment_;
   std::shared_ptr<Transaction> retained_;

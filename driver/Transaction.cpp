@@ -5,13 +5,15 @@
 
 namespace dbvfb {
 
-Transaction::Transaction(const ClientApi& api, const Tracer& tracer, ClientRef<Firebird::ITransaction> handle)
-    : api_(api), tracer_(tracer), handle_(std::move(handle)) {}
+Transaction::Transaction(const ClientApi& api, const Tracer& tracer, const AttachmentLink& link,
+                         ClientRef<Firebird::ITransaction> handle)
+    : api_(api), tracer_(tracer), link_(link), handle_(std::move(handle)) {}
 
 Transaction::~Transaction() { rollbackQuietly(); }
 
 Firebird::ITransaction* Transaction::handle() const {
   if (!handle_) fail(dbv::status::InvalidHandle, "the statement's transaction has ended");
+  link_.requireAlive();
   return handle_.get();
 }
 
@@ -41,7 +43,8 @@ void Transaction::rollbackQuietly() noexcept {
     rollback();
   } catch (...) {
     // The server has lost it already (connection gone) or refuses; either way
-    // nothing of it can be committed any more, so the reference just goes.
+    // nothing of it can be committed any more, so the reference just goes
+    // (unreleased when the attachment is lost).
     handle_.reset();
   }
 }

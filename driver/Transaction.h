@@ -5,6 +5,7 @@
 
 #include <firebird/Interface.h>
 
+#include "AttachmentLink.h"
 #include "ClientLibrary.h"
 #include "ClientRef.h"
 #include "Tracer.h"
@@ -14,13 +15,15 @@ namespace dbvfb {
 class Transaction {
  public:
   // The client objects outlive the transaction: their owner (Session) holds them.
-  Transaction(const ClientApi& api, const Tracer& tracer, ClientRef<Firebird::ITransaction> handle);
+  Transaction(const ClientApi& api, const Tracer& tracer, const AttachmentLink& link,
+              ClientRef<Firebird::ITransaction> handle);
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
   ~Transaction();
 
   bool active() const { return static_cast<bool>(handle_); }
-  Firebird::ITransaction* handle() const;  // throws DriverFailure once ended
+  // Throws DriverFailure once ended, or once the attachment is lost.
+  Firebird::ITransaction* handle() const;
 
   // Each throws Firebird::FbException when the server refuses; the
   // transaction then stays active, to be rolled back.
@@ -33,6 +36,7 @@ class Transaction {
  private:
   const ClientApi& api_;
   const Tracer& tracer_;
+  const AttachmentLink& link_;
   ClientRef<Firebird::ITransaction> handle_;
 };
 
