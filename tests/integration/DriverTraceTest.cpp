@@ -137,6 +137,26 @@ TEST_F(DriverTrace, ServerErrorIsAnEventWithTheServersMessage) {
   EXPECT_EQ(events().back().text, "rollback") << "the failed statement's transaction is rolled back";
 }
 
+// Firebird builds an index only at commit, so a unique index over duplicate
+// rows is refused by the commit: the log must show that, not a commit.
+TEST_F(DriverTrace, ACommitTheServerRefusesShowsItsFailureAndTheRollbackNeverCommit) {
+  connectTo(connection_);
+  ASSERT_TRUE(execute(connection_.get(), "CREATE TABLE TWICE (N INTEGER)").ok());
+  ASSERT_TRUE(execute(connection_.get(), "INSERT INTO TWICE VALUES (1)").ok());
+  ASSERT_TRUE(execute(connection_.get(), "INSERT INTO TWICE VALUES (1)").ok());
+  installHook();
+  const StatementOutcome refused = execute(connection_.get(), "CREATE UNIQUE INDEX TWICE_N ON TWICE (N)");
+  ASSERT_FALSE(refused.ok());
+  EXPECT_NE(refused.message.find("duplicate"), std::string::npos) << refused.message;
+  std::vector<std::string> texts;
+  for (const Event& event : events()) texts.push_back(event.text);
+  ASSERT_EQ(texts.size(), 5u);
+  EXPECT_EQ(texts[2], "execute: 0 rows affected") << "the statement ran; its commit is what fails";
+  EXPECT_EQ(texts[3], "execute failed: " + refused.message);
+  EXPECT_EQ(texts[4], "rollback");
+  for (const std::string& text : texts) EXPECT_NE(text.rfind("commit", 0), 0u) << text;
+}
+
 TEST_F(DriverTrace, LongStatementIsCutAtTheRecordsLastByte) {
   connectTo(connection_);
   installHook();
