@@ -13,8 +13,9 @@ namespace sample {
 
 class ProgramConfig {
  public:
-  // database: the connection string, e.g. SampleDatabase::Target().
-  explicit ProgramConfig(const std::string& database)
+  // database: the connection string, e.g. SampleDatabase::Target();
+  // driverLibrary: the LibraryName to load, the build's real driver by default.
+  explicit ProgramConfig(const std::string& database, const std::string& driverLibrary = RealDriver())
       : configHome_("XDG_CONFIG_HOME", folder_.PathOf("config")) {
     const auto& server = corvantis::test::firebirdServer();
     const std::string connections = folder_.Write(
@@ -23,12 +24,13 @@ class ProgramConfig {
                                   "\nServerCharSet=\nSQLDialect=3\nBlobSize=-1\nCommitRetain=False\n"
                                   "WaitOnLocks=True\nFirebird TransIsolation=ReadCommited\nTrim Char=False\n");
     const std::string drivers =
-        folder_.Write("dbvdrivers.ini", "[Firebird]\nLibraryName=" + std::string(CORVANTIS_BIN_DIR) +
-                                            "/libdbvfb.so\nVendorLib=libfbclient.so.2\n"
-                                            "GetDriverFunc=getSQLDriverFIREBIRD\n");
+        folder_.Write("dbvdrivers.ini", "[Firebird]\nLibraryName=" + driverLibrary +
+                                            "\nVendorLib=libfbclient.so.2\nGetDriverFunc=getSQLDriverFIREBIRD\n");
     folder_.Write("config/Aldmark/Dbvance.conf", "[Dbvance]\nConnection Registry File=" + connections +
                                                      "\nDriver Registry File=" + drivers + "\n");
   }
+
+  static std::string RealDriver() { return std::string(CORVANTIS_BIN_DIR) + "/libdbvfb.so"; }
 
   // The folder a connection takes as its program directory.
   std::string Folder() const { return folder_.Path().string(); }

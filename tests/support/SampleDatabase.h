@@ -59,30 +59,34 @@ class SampleDatabase {
     return rows;
   }
 
-  // Tables, columns, keys, indexes and bill kinds, one sorted line each
-  // (scripts/show-upgrade-result.sh snapshot).
-  std::string Snapshot() const {
-    char name[] = "/tmp/corvantis-snapshot-XXXXXX";
-    const int descriptor = ::mkstemp(name);
-    if (descriptor < 0) throw std::runtime_error("mkstemp failed");
-    ::close(descriptor);
-    const auto result = corvantis::test::runWithCredentials(
-        "CORVANTIS_FB_USER=" + shellQuoted(firebirdServer().user) +
-        " CORVANTIS_FB_PASSWORD=" + shellQuoted(firebirdServer().password) + " bash " +
-        shellQuoted(Script("show-upgrade-result.sh")) + " snapshot " + shellQuoted(target_) + " " +
-        shellQuoted(name));
-    std::ifstream in(name, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::filesystem::remove(name);
-    if (result.exitCode != 0) throw std::runtime_error("reading the catalogue failed:\n" + result.text);
-    return text.str();
-  }
+  // Tables, columns, keys, indexes and bill kinds, one sorted line each.
+  std::string Snapshot() const;
 
  private:
   std::string path_;
   std::string target_;
 };
+
+// Tables, columns, keys, indexes and bill kinds of any database on the
+// server, one sorted line each (scripts/show-upgrade-result.sh snapshot).
+inline std::string SnapshotOf(const std::string& target) {
+  char name[] = "/tmp/corvantis-snapshot-XXXXXX";
+  const int descriptor = ::mkstemp(name);
+  if (descriptor < 0) throw std::runtime_error("mkstemp failed");
+  ::close(descriptor);
+  const auto result = corvantis::test::runWithCredentials(
+      "CORVANTIS_FB_USER=" + shellQuoted(firebirdServer().user) +
+      " CORVANTIS_FB_PASSWORD=" + shellQuoted(firebirdServer().password) + " bash " +
+      shellQuoted(Script("show-upgrade-result.sh")) + " snapshot " + shellQuoted(target) + " " + shellQuoted(name));
+  std::ifstream in(name, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::filesystem::remove(name);
+  if (result.exitCode != 0) throw std::runtime_error("reading the catalogue failed:\n" + result.text);
+  return text.str();
+}
+
+inline std::string SampleDatabase::Snapshot() const { return SnapshotOf(target_); }
 
 // Base of every fixture that needs the server.
 class ServerTest : public ::testing::Test {

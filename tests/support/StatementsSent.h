@@ -13,13 +13,17 @@ namespace sample {
 struct SentStatement {
   StatementLines lines;
   bool unguarded;  // a step's one statement sent every run (the backfills)
+  int step = 0;    // the step that sends it; 0 for the gate probe
 };
 
 // The gate probe, then the upgrade's statements for a database that lacks
 // every column and table of the upgrade (firstRun) or already has them all.
 inline std::vector<SentStatement> StatementsSent(bool firstRun) {
   std::vector<SentStatement> sent = {{TableProbeLines("UPDATE_HIST"), false}};
+  int number = 0;
   for (const UpgradeStep& step : UpgradeSteps()) {
+    const std::size_t firstOfStep = sent.size();
+    ++number;
     switch (step.action) {
       case UpgradeAction::AddDoubleField:
       case UpgradeAction::AddVarcharField:
@@ -44,6 +48,7 @@ inline std::vector<SentStatement> StatementsSent(bool firstRun) {
         }
         break;
     }
+    for (std::size_t i = firstOfStep; i < sent.size(); ++i) sent[i].step = number;
   }
   return sent;
 }

@@ -15,8 +15,11 @@ namespace sample {
 
 class UpgradeSession {
  public:
-  // database: the connection string, e.g. SampleDatabase::Target().
-  explicit UpgradeSession(const std::string& database) : config_(database) {
+  // database: the connection string, e.g. SampleDatabase::Target();
+  // driverLibrary: as ProgramConfig's.
+  explicit UpgradeSession(const std::string& database,
+                          const std::string& driverLibrary = ProgramConfig::RealDriver())
+      : config_(database, driverLibrary) {
     connection_.emplace("SQLConnection1", config_.Folder());
     query_.emplace("SQLQuery1");
     query_->SetSQLConnection(&*connection_);
