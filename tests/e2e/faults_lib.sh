@@ -520,3 +520,85 @@ faults_expect_resumed() {
   faults_expect_clean_run 60 "the run after $1"
   faults_expect_same_database "$STEP17_DB" "$STEP17_REFERENCE" "resumed after $1"
 }
+
+# --- a run cut before statement k ---------------------------------------------------------
+
+# The cutting driver (tests/cutdriver) between the program and the real
+# driver: it makes the cut just before the program's statement k reaches the
+# server and writes what it saw to $FAULTS_CUT_REPORT.
+FAULTS_CUT_REPORT=$E2E_DIR/cut.report
+
+# faults_cut_configure DATABASE K [COMMAND]: INI files for a run on DATABASE
+# through the cutting driver, cut before the prepare of statement K (0: no
+# cut) by COMMAND, or by deleting the program's attachment when none is given.
+faults_cut_configure() {
+  configure "$1"
+  faults_ini_set "$FAULTS_DRIVERS" LibraryName "$CORVANTIS_BIN_DIR/libcutdbv.so"
+  export CORVANTIS_CUT_DRIVER=$CORVANTIS_BIN_DIR/libdbvfb.so CORVANTIS_CUT_AT=$2 CORVANTIS_CUT_PHASE=prepare
+  export CORVANTIS_CUT_REPORT=$FAULTS_CUT_REPORT CORVANTIS_CUT_COMMAND=${3:-}
+  : >"$FAULTS_CUT_REPORT"
+}
+
+# faults_cut_statements TEXT...: the numbers of the statements of the clean
+# reference run (faults_cut_reference) whose text contains one of TEXTs, in order.
+faults_cut_statements() {
+  local text
+  for text in "$@"; do grep -F -- "$text" "$E2E_DIR/cut.reference"; done |
+    sed -n 's/^statement \([0-9]*\): .*/\1/p' | sort -n | uniq
+}
+
+# faults_expect_cut K: the latest run was cut before statement K and sent nothing after it.
+faults_expect_cut() {
+  grep -qx "cut $1 prepare" "$FAULTS_CUT_REPORT" || fail "no cut before statement $1: $(cat "$FAULTS_CUT_REPORT")"
+  [ "$(grep -c '^statement ' "$FAULTS_CUT_REPORT")" = "$1" ] ||
+    fail "the run went on past the cut before statement $1: $(cat "$FAULTS_CUT_REPORT")"
+}
+
+# The statements of the steps that send several statements on a first run, and
+# of step 44, the guarded addition of PUB_PARAM.INCHKUD: each step's probe,
+# its CREATE TABLE or ALTER, and its indexes.
+FAULTS_MULTI_STATEMENT_TEXTS=(
+  "RDB\$RELATION_NAME = 'WEB_MAINBOARD'" "CREATE TABLE WEB_MAINBOARD" "CREATE INDEX IDX_WEB_MAINBOARD "
+  "RDB\$RELATION_NAME = 'WEB_TOPBOARD'" "CREATE TABLE WEB_TOPBOARD" "CREATE INDEX IDX_WEB_TOPBOARD_0 "
+  "RDB\$RELATION_NAME = 'X_DAYACC_SUB2'" "CREATE TABLE X_DAYACC_SUB2" "CREATE INDEX IX_DAYACC_SUB2_"
+  "RDB\$RELATION_NAME = 'PROD_BAND'" "CREATE TABLE PROD_BAND" "CREATE INDEX IDX_PD_BAND0 "
+  "RDB\$FIELD_NAME = 'INCHKUD'" "ALTER TABLE PUB_PARAM ADD INCHKUD "
+)
+
+# faults_cut_reference NAME [HOST]: sets CUT_ORIGIN to a pre-upgrade sample
+# database and CUT_REFERENCE to a copy of it upgraded in one clean run through
+# the cutting driver, whose report then lists the statements of a full run.
+faults_cut_reference() {
+  faults_new_db CUT_ORIGIN "$1" "${2:-}"
+  faults_new_db CUT_REFERENCE "$1_reference" "${2:-}"
+  faults_make_db "$CUT_ORIGIN" 20
+  faults_copy_db "$CUT_ORIGIN" "$CUT_REFERENCE"
+  faults_cut_configure "$CUT_REFERENCE" 0
+  faults_start_program
+  faults_expect_clean_run 60 "the clean reference run"
+  faults_expect_steps_done "$CUT_REFERENCE" 46 "the clean reference run"
+  cp "$FAULTS_CUT_REPORT" "$E2E_DIR/cut.reference"
+}
+
+# faults_cut_run DATABASE K WHY REPORT_REGEX [COMMAND]: DATABASE becomes a
+# fresh copy of CUT_ORIGIN; a run on it cut before statement K (by COMMAND, or
+# by deleting the program's attachment) ends with an error report that
+# matches REPORT_REGEX and, once the report is answered, with exit 0.
+faults_cut_run() {
+  local db=$1 k=$2 why=$3 report=$4 command=${5:-}
+  faults_copy_db "$CUT_ORIGIN" "$db"
+  faults_cut_configure "$db" "$k" "$command"
+  faults_start_program
+  faults_expect_report_matching 60 "$report"
+  faults_expect_cut "$k"
+  faults_end_after_report "$why"
+}
+
+# faults_cut_expect_converged DATABASE WHY: the next run completes, and the
+# database then equals CUT_REFERENCE.
+faults_cut_expect_converged() {
+  faults_cut_configure "$1" 0
+  faults_start_program
+  faults_expect_clean_run 60 "the run after $2"
+  faults_expect_same_database "$1" "$CUT_REFERENCE" "the run after $2"
+}
