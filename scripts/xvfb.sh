@@ -4,13 +4,16 @@
 # xvfb_start LOG: starts Xvfb on a display it picks itself (-displayfd), so
 # that runs on one machine at the same time never race for one number;
 # exports DISPLAY and sets XVFB_PID once the server takes connections. The
-# caller stops it by that PID.
+# caller stops it by that PID. -noreset: by default the server resets itself
+# whenever its last client disconnects, and a program that connects in that
+# moment is refused ("could not connect to display") - seen between two runs
+# of the program in one test.
 XVFB_PID=
 
 xvfb_start() {
   local numbers _
   numbers=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numbers" >"$1" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$numbers" >"$1" 2>&1 &
   XVFB_PID=$!
   # Xvfb writes the number once it listens.
   for _ in $(seq 100); do
