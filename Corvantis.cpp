@@ -1,4 +1,6 @@
-// Start-up and the message loop.
+// Start-up and the message loop. The face (app/qt on Linux, app/win32 on
+// Windows) is chosen by the build; the program reads no command-line argument
+// and hands the toolkit only its own name.
 #include <exception>
 #include <memory>
 
@@ -6,8 +8,8 @@
 #include "ErrorReport.h"
 #include "FrmVelmar.h"
 
-int main(int argc, char* argv[]) {
-  TApplication Application(argc, argv);
+int main(int, char* argv[]) {
+  TApplication Application(argv[0]);
   std::unique_ptr<TFormVelmar> FormVelmar;
   try {
     FormVelmar = std::make_unique<TFormVelmar>();

@@ -1,11 +1,14 @@
 #include "ApplicationTitle.h"
 
-QString ApplicationTitle(const QString& executablePath, QChar separator) {
-  QString name = executablePath.mid(executablePath.lastIndexOf(separator) + 1);
-  const qsizetype dot = name.indexOf(u'.');
-  if (dot >= 0) name.truncate(dot);
-  if (name.isEmpty()) return name;
+#include "TextCase.h"
+
+std::u16string ApplicationTitle(const std::u16string& executablePath, char16_t separator) {
+  const std::size_t lastSeparator = executablePath.rfind(separator);
+  std::u16string name = executablePath.substr(lastSeparator == std::u16string::npos ? 0 : lastSeparator + 1);
+  name = name.substr(0, name.find(u'.'));
+  if (name.empty()) return name;
   // The first character is kept whole even when it is a surrogate pair.
-  const qsizetype firstLength = name.at(0).isHighSurrogate() && name.size() > 1 ? 2 : 1;
-  return name.left(firstLength) + name.mid(firstLength).toLower();
+  const bool pair = name[0] >= 0xD800 && name[0] < 0xDC00 && name.size() > 1;
+  const std::size_t firstLength = pair ? 2 : 1;
+  return name.substr(0, firstLength) + LowerCase(name.substr(firstLength));
 }

@@ -1,21 +1,19 @@
 #include "ErrorReport.h"
 
-#include <QCoreApplication>
-
 #include <cstdio>
 #include <string>
 
-#include "CodePage.h"
+#include "Desktop.h"
 #include "Exceptions.h"
 #include "FullStop.h"
-#include "MessageDialog.h"
+#include "ModalBox.h"
 
 namespace {
 
-constexpr char kStartupCaption[] = "Application Error";
+constexpr char16_t kStartupCaption[] = u"Application Error";
 constexpr char kUnknownFailure[] = "Unknown failure";
 
-// The failure's message bytes; empty for a silent abort, which is not shown.
+// The failure's message bytes; false for a silent abort, which is not shown.
 bool MessageOf(std::exception_ptr failure, std::string& message) {
   try {
     std::rethrow_exception(failure);
@@ -31,11 +29,13 @@ bool MessageOf(std::exception_ptr failure, std::string& message) {
   return true;
 }
 
-void ShowOrComplain(QMessageBox::Icon icon, const QString& caption, const std::string& message) noexcept {
+template <class Caption>
+void ShowOrComplain(Caption&& caption, const std::string& message) noexcept {
   try {
-    ShowMessageDialog(icon, caption, FromCodePage950(message));
+    ShowModalBox(BoxIcon::Stop, caption(), message);
   } catch (...) {
-    // The box itself failed (no memory left): standard error is all that is left.
+    // No box could be shown (no application object, no memory left):
+    // standard error is all that is left.
     std::fprintf(stderr, "%s\n", message.c_str());
   }
 }
@@ -45,11 +45,11 @@ void ShowOrComplain(QMessageBox::Icon icon, const QString& caption, const std::s
 void ReportFailure(std::exception_ptr failure) noexcept {
   std::string message;
   if (!MessageOf(failure, message)) return;
-  ShowOrComplain(QMessageBox::Critical, QCoreApplication::applicationName(), WithFullStop(message));
+  ShowOrComplain([] { return Desktop::Current().ApplicationTitle(); }, WithFullStop(message));
 }
 
 void ReportStartupFailure(std::exception_ptr failure) noexcept {
   std::string message;
   if (!MessageOf(failure, message)) return;
-  ShowOrComplain(QMessageBox::Critical, QString::fromLatin1(kStartupCaption), message);
+  ShowOrComplain([] { return std::u16string(kStartupCaption); }, message);
 }

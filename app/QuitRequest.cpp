@@ -1,7 +1,6 @@
 #include "QuitRequest.h"
 
-#include <QCoreApplication>
-#include <QMetaObject>
+#include "Desktop.h"
 
 namespace {
 
@@ -11,12 +10,10 @@ int openDialogs = 0;
 void Deliver() {
   if (!pending || openDialogs > 0) return;
   pending = false;
-  // exit(), not quit(): quit() asks every window to close first, and the main
-  // window answers a close with this very request.
-  QCoreApplication::exit(0);
+  Desktop::Current().ExitLoop();
 }
 
-void Post() { QMetaObject::invokeMethod(QCoreApplication::instance(), &Deliver, Qt::QueuedConnection); }
+void Post() { Desktop::Current().PostToLoop(&Deliver); }
 
 }  // namespace
 

@@ -1,9 +1,10 @@
 // The quit request that closing the main window posts.
 //
-// Once QCoreApplication::exit() has run, every event loop started afterwards
-// returns at once, so a dialog opened after a close request would never show.
-// The request therefore waits while one of the program's modal dialogs is open
-// and reaches the main loop only after the dialog has been dismissed.
+// Once a toolkit's main loop has been told to end, every event loop started
+// afterwards returns at once (Qt's exit(), Win32's WM_QUIT), so a dialog opened
+// after a close request would never show. The request therefore waits while
+// one of the program's modal dialogs is open and reaches the main loop only
+// after the dialog has been dismissed.
 #pragma once
 
 // Posts the request; the main loop ends with status 0 when it takes it.

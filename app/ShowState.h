@@ -3,6 +3,6 @@
 
 enum class ShowState { Normal, Maximized, MinimizedNoActivate };
 
-// Windows passes it in the start-up information; Linux desktops pass none,
-// so there it is always Normal.
+// Windows passes it in the start-up information (ShowStateWin32.cpp); Linux
+// desktops pass none, so there it is always Normal (ShowStatePosix.cpp).
 ShowState RequestedShowState();

@@ -11,13 +11,14 @@ source "$CORVANTIS_SOURCE_DIR/tests/support/upgrade-e2e.sh"
 CONVERT=/usr/bin/convert
 [ -x "$CONVERT" ] || CONVERT=convert
 
-# start_alone: a copy of the executable in a folder of its own, so no INI file
-# lies beside it, with an empty per-user configuration. START_MS is when it began.
+# start_alone [ARGUMENT...]: a copy of the executable in a folder of its own,
+# so no INI file lies beside it, with an empty per-user configuration, given
+# the arguments. START_MS is when it began.
 start_alone() {
   mkdir -p "$E2E_DIR/alone" "$E2E_DIR/config"
   cp "$CORVANTIS_BIN_DIR/Corvantis" "$E2E_DIR/alone/Corvantis"
   START_MS=$(date +%s%3N)
-  XDG_CONFIG_HOME=$E2E_DIR/config "$E2E_DIR/alone/Corvantis" >"$E2E_DIR/program.log" 2>&1 &
+  XDG_CONFIG_HOME=$E2E_DIR/config "$E2E_DIR/alone/Corvantis" "$@" >"$E2E_DIR/program.log" 2>&1 &
   PROGRAM_PID=$!
 }
 

@@ -1,5 +1,6 @@
 // The application title from the executable's name, the error report's full
-// stop, and the code page 950 text shown by the window.
+// stop, the code page 950 text shown by the window, and the lines a log text
+// shows as.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,6 +9,13 @@
 #include "ApplicationTitle.h"
 #include "CodePage.h"
 #include "FullStop.h"
+#include "LogLines.h"
+
+namespace {
+
+std::u16string Utf16(const char* ascii) { return std::u16string(ascii, ascii + std::char_traits<char>::length(ascii)); }
+
+}  // namespace
 
 TEST(AppRules, TitleFromExecutableName) {
   struct Row {
@@ -28,15 +36,15 @@ TEST(AppRules, TitleFromExecutableName) {
       {"/opt/", '/', ""},
   };
   for (const Row& row : rows)
-    EXPECT_EQ(ApplicationTitle(QString::fromUtf8(row.path), QChar(row.separator)), QString::fromUtf8(row.title))
-        << row.path;
+    EXPECT_EQ(ApplicationTitle(Utf16(row.path), static_cast<char16_t>(row.separator)), Utf16(row.title)) << row.path;
 }
 
 TEST(AppRules, TitleLowersEveryCharacterButTheFirst) {
-  EXPECT_EQ(ApplicationTitle(QString::fromUtf8("/opt/ÄÖÜ.EXE"), u'/'), QString::fromUtf8("Äöü"));
-  EXPECT_EQ(ApplicationTitle(QString::fromUtf8("/opt/éCOLE"), u'/'), QString::fromUtf8("école"));
-  // A first character outside the basic plane is kept whole.
-  EXPECT_EQ(ApplicationTitle(QString::fromUtf8("/opt/\U0001D400AB"), u'/'), QString::fromUtf8("\U0001D400ab"));
+  EXPECT_EQ(ApplicationTitle(u"/opt/ÄÖÜ.EXE", u'/'), u"Äöü");
+  EXPECT_EQ(ApplicationTitle(u"/opt/éCOLE", u'/'), u"école");
+  // A first character outside the basic plane is kept whole; one later is lowered whole.
+  EXPECT_EQ(ApplicationTitle(u"/opt/\U0001D400AB", u'/'), u"\U0001D400ab");
+  EXPECT_EQ(ApplicationTitle(u"/opt/A\U00010400", u'/'), u"A\U00010428");  // DESERET CAPITAL LONG I
 }
 
 TEST(AppRules, FullStopRule) {
@@ -70,17 +78,36 @@ TEST(AppRules, CodePage950ToUnicode) {
   struct Row {
     const char* name;
     std::string bytes;
-    QString text;
+    std::u16string text;
   };
   const std::vector<Row> rows = {
       {"the gate's warning", "\xBD\xD0\xA5\xFD\xA7\xB9\xA6\xA8\xC2\xC2\xAA\xA9PACK",  // 請先完成舊版PACK
-       QString::fromUtf8("請先完成舊版PACK")},
-      {"the default bill kind", "\xA4\x40\xAF\xEB", QString::fromUtf8("一般")},  // 一般
-      {"plain ASCII", "SELECT 1", "SELECT 1"},
-      {"empty", "", ""},
-      {"an undecodable byte stays as U+FFFD", "a\xFF" "b", QString::fromUtf8("a\uFFFDb")},
-      {"a lead byte cut off at the end", "ab\xA4", QString::fromUtf8("ab\uFFFD")},
-      {"a lead byte with a bad trail byte keeps the trail", "\xA4\x0A" "c", QString::fromUtf8("\uFFFD\nc")},
+       u"請先完成舊版PACK"},
+      {"the default bill kind", "\xA4\x40\xAF\xEB", u"一般"},  // 一般
+      {"plain ASCII", "SELECT 1", u"SELECT 1"},
+      {"empty", "", u""},
+      {"an undecodable byte stays as U+FFFD", "a\xFF" "b", u"a\uFFFDb"},
+      {"a lead byte cut off at the end", "ab\xA4", u"ab\uFFFD"},
+      {"a lead byte with a bad trail byte keeps the trail", "\xA4\x0A" "c", u"\uFFFD\nc"},
   };
   for (const Row& row : rows) EXPECT_EQ(FromCodePage950(row.bytes), row.text) << row.name;
+}
+
+TEST(AppRules, OnlyCrLfStartsANewLogLine) {
+  struct Row {
+    const char* name;
+    std::string text;
+    std::vector<std::u16string> lines;
+  };
+  const std::vector<Row> rows = {
+      {"one line", "commit", {u"commit"}},
+      {"empty text: one empty line", "", {u""}},
+      {"CR LF: two lines", "SELECT *\r\nFROM T\r\n", {u"SELECT *", u"FROM T", u""}},
+      {"a lone LF stays in its line", "a\nb", {u"a\u240Ab"}},
+      {"a lone CR stays in its line", "a\rb", {u"a\u240Db"}},
+      {"LF CR is no line end", "a\n\rb", {u"a\u240A\u240Db"}},
+      {"CR CR LF: a CR, then the line end", "a\r\r\nb", {u"a\u240D", u"b"}},
+      {"Big5 across lines", "\xA4\x40\r\n\xAF\xEB", {u"\u4E00", u"\u822C"}},  // 一, 般
+  };
+  for (const Row& row : rows) EXPECT_EQ(DisplayLines(row.text), row.lines) << row.name;
 }

@@ -23,7 +23,7 @@ namespace {
 std::string Logged(const std::vector<std::string>& lines) {
   std::string text;
   for (const auto& line : lines) text += line + "\n";
-  return FromCodePage950(text).toStdString();
+  return QString::fromStdU16String(FromCodePage950(text)).toStdString();
 }
 
 // Every statement a first run on a full sample database sends, in order.

@@ -23,14 +23,12 @@ class ApplicationEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    application_ = std::make_unique<TApplication>(argc_, argv_);
+    application_ = std::make_unique<TApplication>(name_);
   }
   void TearDown() override { application_.reset(); }
 
  private:
-  int argc_ = 1;
   char name_[13] = "window_tests";
-  char* argv_[2] = {name_, nullptr};
   std::unique_ptr<TApplication> application_;
 };
 

@@ -64,6 +64,16 @@ TEST(WindowTimer, FirstTickAfterPaintNoEarlierThanTheInterval) {
   std::printf("first tick %lld ms after arming\n", static_cast<long long>(tickAfterMs));
 }
 
+// A window started minimised may get no paint at all; the run starts all the same.
+TEST(WindowTimer, AMinimisedWindowRunsAtTheFirstTick) {
+  std::vector<std::string> log;
+  auto run = std::make_unique<ScriptedRun>(Step::AbortsSilently, Step::Passes, log);
+  ScriptedRun& calls = *run;
+  TFormVelmar form(std::move(run));
+  form.showMinimized();
+  EXPECT_TRUE(WaitFor([&] { return calls.gateCalls == 1; }, 5000)) << "no run in a minimised window";
+}
+
 TEST(WindowTimer, OneRunEvenWhenTheWarningStaysOpenLongerThanTheInterval) {
   std::vector<std::string> log;
   auto run = std::make_unique<ScriptedRun>(Step::Missing, Step::Passes, log);

@@ -64,13 +64,25 @@ TEST(WindowTraceLog, RecordTextBecomesOneLine) {
 }
 
 TEST(WindowTraceLog, LinesAreAppendedInOrder) {
-  std::vector<std::string> log;
-  TFormVelmar form(std::make_unique<ScriptedRun>(Step::AbortsSilently, Step::Passes, log));
-  for (const char* text : {"first", "second", "third"}) {
-    dbv::SQLTRACEDesc record = Record(text);
-    form.SQLMonitor1LogTrace(form.SQLMonitor1.get(), &record);
+  struct Row {
+    const char* name;
+    std::vector<std::string> texts;
+    QString shown;
+  };
+  const std::vector<Row> rows = {
+      {"one line each", {"first", "second", "third"}, "first\nsecond\nthird"},
+      {"an empty first line stays a line", {std::string("\0", 1), "second"}, "\nsecond"},
+      {"a lone LF or CR breaks no line", {"a\nb", "c\rd"}, QString::fromUtf8("a\u240Ab\nc\u240Dd")},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> log;
+    TFormVelmar form(std::make_unique<ScriptedRun>(Step::AbortsSilently, Step::Passes, log));
+    for (const std::string& text : row.texts) {
+      dbv::SQLTRACEDesc record = Record(text);
+      form.SQLMonitor1LogTrace(form.SQLMonitor1.get(), &record);
+    }
+    EXPECT_EQ(form.Memo1->toPlainText(), row.shown) << row.name;
   }
-  EXPECT_EQ(form.Memo1->toPlainText(), "first\nsecond\nthird");
 }
 
 TEST(WindowTraceLog, WindowIsRepaintedBeforeReturningWithoutTakingQueuedEvents) {

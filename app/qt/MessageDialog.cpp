@@ -6,7 +6,6 @@
 #include <QScreen>
 #include <QShowEvent>
 
-#include "QuitRequest.h"
 
 namespace {
 
@@ -37,6 +36,5 @@ void ShowMessageDialog(QMessageBox::Icon icon, const QString& caption, const QSt
   QPushButton* ok = box.addButton(QMessageBox::Ok);
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
-  ModalDialogScope scope;
   box.exec();
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QIcon>
+#include <QMetaObject>
 
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 #include "ApplicationTitle.h"
 #include "ErrorReport.h"
 #include "FrmVelmar.h"
+#include "MessageDialog.h"
 #include "ShowState.h"
 
 namespace {
@@ -34,13 +36,20 @@ StartupFatalHandler::StartupFatalHandler() { previousHandler = qInstallMessageHa
 
 void StartupFatalHandler::Release() { qInstallMessageHandler(previousHandler); }
 
-TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
+ProgramNameOnly::ProgramNameOnly(const char* programName) : name_(programName != nullptr ? programName : "") {
+  argv_[0] = name_.data();
+  argv_[1] = nullptr;
+}
+
+TApplication::TApplication(const char* programName) : ProgramNameOnly(programName), QApplication(argc_, argv_) {
   // The resource lives in a static library: nothing would pull it into the
   // program without this reference.
   Q_INIT_RESOURCE(Corvantis);
   // Only the name, not the display name: Qt appends a display name to every
   // window caption, and the main window's caption is "FormVelmar" alone.
-  setApplicationName(ApplicationTitle(QDir::toNativeSeparators(applicationFilePath()), QDir::separator()));
+  const QString path = QDir::toNativeSeparators(applicationFilePath());
+  setApplicationName(
+      QString::fromStdU16String(::ApplicationTitle(path.toStdU16String(), QDir::separator().unicode())));
   setWindowIcon(QIcon(QString::fromLatin1(kIconResource)));
   // Only the quit request ends the loop; closing a dialog never does.
   setQuitOnLastWindowClosed(false);
@@ -71,3 +80,18 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
   RunGuarded([&] { handled = QApplication::notify(receiver, event); });
   return handled;
 }
+
+std::u16string TApplication::ApplicationTitle() const { return applicationName().toStdU16String(); }
+
+void TApplication::ShowMessageBox(BoxIcon icon, const std::u16string& caption, const std::u16string& text) {
+  ShowMessageDialog(icon == BoxIcon::Warning ? QMessageBox::Warning : QMessageBox::Critical,
+                    QString::fromStdU16String(caption), QString::fromStdU16String(text));
+}
+
+void TApplication::PostToLoop(std::function<void()> call) {
+  QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+// exit(), not quit(): quit() asks every window to close first, and the main
+// window answers a close with a quit request.
+void TApplication::ExitLoop() { QCoreApplication::exit(0); }

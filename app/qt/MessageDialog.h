@@ -1,5 +1,6 @@
 // The program's modal message box: one OK button that is both the default and
 // the cancel button, centred on the monitor that holds the active window.
+// The quit request is held back by the caller (ShowModalBox) meanwhile.
 #pragma once
 
 #include <QMessageBox>

@@ -1,0 +1,140 @@
+#include "FormVelmarLogic.h"
+
+#include <utility>
+
+#include "CatalogueGuards.h"
+#include "CatalogueProbes.h"
+#include "Desktop.h"
+#include "ErrorReport.h"
+#include "LogLines.h"
+#include "ModalBox.h"
+#include "QuitRequest.h"
+#include "UpgradeScript.h"
+
+namespace {
+
+constexpr char kGateTable[] = "UPDATE_HIST";
+constexpr char kPreviousPackFirst[] =
+    "\xBD\xD0\xA5\xFD\xA7\xB9\xA6\xA8\xC2\xC2\xAA\xA9"  // 請先完成舊版
+    "PACK";
+constexpr char16_t kWarningCaption[] = u"Warning";
+
+}  // namespace
+
+// The shipped run: the real gate probe and upgrade script on SQLQuery1, the
+// script's catalogue questions answered by the window's own operations.
+class FormVelmarLogic::DatabaseRun : public UpgradeRun, private CatalogueGuards {
+ public:
+  explicit DatabaseRun(FormVelmarLogic& form) : form_(form) {}
+  bool GateMissing() override { return form_.TableMissing(kGateTable); }
+  void RunScript() override { UpgradeScript(*form_.SQLQuery1, *this); }
+
+ private:
+  bool TableMissing(const std::string& table) override { return form_.TableMissing(table); }
+  bool IndexMissing(const std::string& index) override { return ::IndexMissing(*form_.SQLQuery1, index); }
+  bool AddVarcharField(const std::string& table, const std::string& column, const std::string& width) override {
+    return form_.AddVarcharField(table, column, width);
+  }
+  bool AddDoubleField(const std::string& table, const std::string& column) override {
+    return form_.AddDoubleField(table, column);
+  }
+
+  FormVelmarLogic& form_;
+};
+
+FormVelmarLogic::FormVelmarLogic(std::unique_ptr<UpgradeRun> run)
+    : run_(run ? std::move(run) : std::make_unique<DatabaseRun>(*this)) {}
+
+FormVelmarLogic::~FormVelmarLogic() = default;
+
+void FormVelmarLogic::CreateComponents(const std::string& programDirectory) {
+  BuildLayout();
+  SQLConnection1 = std::make_unique<TSQLConnection>("SQLConnection1", programDirectory);
+  SQLConnection1->AfterConnect = [this](TSQLConnection* sender) { SQLConnection1AfterConnect(sender); };
+  SQLQuery1 = std::make_unique<TSQLQuery>("SQLQuery1");
+  SQLQuery1->SetSQLConnection(SQLConnection1.get());
+  SQLQuery1->MaxBlobSize = -1;
+  ArmTimer();
+  SQLMonitor1 = std::make_unique<TSQLMonitor>("SQLMonitor1");
+  SQLMonitor1->SetSQLConnection(SQLConnection1.get());
+  SQLMonitor1->OnLogTrace = [this](TSQLMonitor* sender, dbv::pSQLTRACEDesc record) {
+    SQLMonitor1LogTrace(sender, record);
+  };
+  CreateNativeWindow();
+}
+
+// Everything is marked first, so nothing reacts to outside events while the
+// window comes apart; the native window goes, then the visual parts, then
+// the other objects, last created first.
+void FormVelmarLogic::DestroyComponents() {
+  SQLConnection1->MarkDestroying();
+  SQLQuery1->MarkDestroying();
+  SQLMonitor1->MarkDestroying();
+  StopTimer();
+  DestroyNativeWindow();
+  FreeVisualParts();
+  SQLMonitor1.reset();
+  FreeTimer();
+  SQLQuery1.reset();
+  SQLConnection1.reset();
+}
+
+void FormVelmarLogic::TimerTicked(const void* timer) {
+  if (!shown_) return;  // left to the next interval
+  RunGuarded([this, timer] { Timer1Timer(timer); });
+}
+
+void FormVelmarLogic::SQLMonitor1LogTrace(TSQLMonitor*, dbv::pSQLTRACEDesc CBInfo) {
+  // Called from inside a driver operation: nothing may travel back through
+  // the driver, so a failure is kept and reported once the loop runs again.
+  try {
+    AppendLogLine(TraceTextOf(*CBInfo));
+    RepaintNow();
+  } catch (...) {
+    DeferTraceFailure(std::current_exception());
+  }
+}
+
+void FormVelmarLogic::DeferTraceFailure(std::exception_ptr failure) {
+  if (traceFailure_) return;  // one report for a burst of failing lines
+  traceFailure_ = failure;
+  Desktop::Current().PostToLoop([this] { ReportFailure(std::exchange(traceFailure_, nullptr)); });
+}
+
+void FormVelmarLogic::Timer1Timer(const void*) {
+  StopTimer();
+  if (run_->GateMissing()) {
+    ShowWarning(kPreviousPackFirst);
+    return;
+  }
+  try {
+    run_->RunScript();
+  } catch (...) {
+    CloseMainWindow();
+    throw;
+  }
+  CloseMainWindow();
+}
+
+void FormVelmarLogic::SQLConnection1AfterConnect(TSQLConnection*) { SQLMonitor1->SetActive(true); }
+
+bool FormVelmarLogic::TableMissing(const std::string& table) { return ::TableMissing(*SQLQuery1, table); }
+
+bool FormVelmarLogic::AddVarcharField(const std::string& table, const std::string& column,
+                                      const std::string& width) {
+  return ::AddVarcharField(*SQLQuery1, table, column, width);
+}
+
+bool FormVelmarLogic::AddDoubleField(const std::string& table, const std::string& column) {
+  return ::AddDoubleField(*SQLQuery1, table, column);
+}
+
+void FormVelmarLogic::AppendLogLine(const std::string& text) {
+  for (const std::u16string& line : DisplayLines(text)) AddLogLine(line);
+}
+
+void FormVelmarLogic::ShowWarning(const std::string& message) {
+  ShowModalBox(BoxIcon::Warning, kWarningCaption, message);
+}
+
+void FormVelmarLogic::CloseMainWindow() { PostQuitRequest(); }

@@ -1,0 +1,3 @@
+#include "ShowState.h"
+
+ShowState RequestedShowState() { return ShowState::Normal; }

@@ -1,0 +1,159 @@
+#include "FrmVelmar.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFont>
+#include <QScreen>
+#include <QTextCursor>
+#include <QTextOption>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "Exceptions.h"
+
+namespace {
+
+constexpr char kCaption[] = "FormVelmar";
+constexpr int kClientWidth = 463;
+constexpr int kClientHeight = 293;
+constexpr int kTopStripHeight = 10;
+constexpr int kBottomStripHeight = 41;
+constexpr char kFontFamily[] = "MS Sans Serif";
+constexpr int kFontPoints = 8;
+constexpr QColor kLogBackground{0, 0, 0};
+constexpr QColor kLogText{0, 255, 0};
+constexpr int kTimerInterval = 1000;
+
+QFont LayoutFont() {
+  QFont font(QString::fromLatin1(kFontFamily), kFontPoints);
+  font.setStyleHint(QFont::SansSerif);  // the fallback where the font is absent
+  return font;
+}
+
+std::unique_ptr<QFrame> NewPanel(QWidget* parent) {
+  auto panel = std::make_unique<QFrame>(parent);
+  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel->setLineWidth(1);
+  return panel;
+}
+
+// Centred on the whole desktop, its origin not added; never off its top-left.
+QPoint CentredOnDesktop(QSize desktop, QSize window) {
+  return {std::max(0, (desktop.width() - window.width()) / 2),
+          std::max(0, (desktop.height() - window.height()) / 2)};
+}
+
+}  // namespace
+
+TFormVelmar::TFormVelmar(std::unique_ptr<UpgradeRun> run) : FormVelmarLogic(std::move(run)) {
+  CreateComponents(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString());
+}
+
+TFormVelmar::~TFormVelmar() { DestroyComponents(); }
+
+void TFormVelmar::BuildLayout() {
+  setWindowTitle(QString::fromLatin1(kCaption));
+  setFont(LayoutFont());
+  QPalette face = palette();
+  face.setColor(QPalette::Window, face.color(QPalette::Button));
+  setPalette(face);
+  setAutoFillBackground(true);
+  resize(kClientWidth, kClientHeight);
+
+  Panel1 = NewPanel(this);
+  Panel1->setFixedHeight(kTopStripHeight);
+  Panel2 = NewPanel(this);
+  Panel2->setFixedHeight(kBottomStripHeight);
+  Panel3 = NewPanel(this);
+
+  Memo1 = new QPlainTextEdit(Panel3.get());
+  Memo1->setFont(LayoutFont());
+  QPalette log = Memo1->palette();
+  log.setColor(QPalette::Base, kLogBackground);
+  log.setColor(QPalette::Text, kLogText);
+  Memo1->setPalette(log);
+  Memo1->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);  // the 2-pixel sunken client edge
+  Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  Memo1->setFocusPolicy(Qt::StrongFocus);
+
+  // The strips keep their heights; Panel3 and, inside its 1-pixel bevel,
+  // Memo1 take the rest.
+  auto* inner = new QVBoxLayout(Panel3.get());
+  inner->setContentsMargins(0, 0, 0, 0);
+  inner->addWidget(Memo1);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->setSpacing(0);
+  outer->addWidget(Panel1.get());
+  outer->addWidget(Panel3.get(), 1);
+  outer->addWidget(Panel2.get());
+}
+
+void TFormVelmar::ArmTimer() {
+  Timer1 = std::make_unique<QTimer>();
+  // A precise timer never ticks before its interval; a coarse one may.
+  Timer1->setTimerType(Qt::PreciseTimer);
+  Timer1->setInterval(kTimerInterval);
+  QObject::connect(Timer1.get(), &QTimer::timeout, this, [this] { TimerTicked(Timer1.get()); });
+  Timer1->start();
+  if (Timer1->timerId() <= 0) throw Exception(NoTimersText);
+}
+
+void TFormVelmar::StopTimer() { Timer1->stop(); }
+
+// The native window exists from now on, still hidden.
+void TFormVelmar::CreateNativeWindow() { create(); }
+
+void TFormVelmar::DestroyNativeWindow() { destroy(); }
+
+void TFormVelmar::FreeVisualParts() {
+  Panel3.reset();
+  Panel2.reset();
+  Panel1.reset();
+}
+
+void TFormVelmar::FreeTimer() { Timer1.reset(); }
+
+void TFormVelmar::AddLogLine(const std::u16string& line) {
+  const QString text = QString::fromStdU16String(line);
+  // The insertion point moves to the end, and the view keeps it in sight.
+  Memo1->moveCursor(QTextCursor::End);
+  if (!logEmpty_ && Memo1->document()->isEmpty()) {
+    // Only an empty first line leaves the document empty; appending would
+    // then fill that line again instead of starting the next.
+    QTextCursor end = Memo1->textCursor();
+    end.insertBlock();
+    end.insertText(text);
+  } else {
+    Memo1->appendPlainText(text);
+  }
+  logEmpty_ = false;
+  Memo1->ensureCursorVisible();
+}
+
+void TFormVelmar::RepaintNow() { repaint(); }
+
+void TFormVelmar::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    Memo1->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+// The close button, the system menu and Alt+F4 end the program the same way:
+// the window stays on screen until tear-down.
+void TFormVelmar::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  CloseMainWindow();
+}
+
+void TFormVelmar::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  WindowShown();
+  if (placed_) return;
+  placed_ = true;
+  if (QScreen* desktop = screen()) move(CentredOnDesktop(desktop->virtualSize(), frameGeometry().size()));
+}
