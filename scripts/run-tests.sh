@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, builds, starts the Firebird
 # server on 127.0.0.1, runs every tier (then the sanitizer build and the
-# fuzzers), and stops the server again, also when tests fail.
+# fuzzers), and stops the server again, also when tests fail. Every build
+# here treats warnings as errors.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -10,7 +11,7 @@ bash scripts/install-deps.sh || { echo "installing dependencies failed"; exit 1;
 
 build() {  # build DIR [cmake options...]
   local dir=$1; shift
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null &&
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTIS_WERROR=ON "$@" >/dev/null &&
     ninja -C "$dir" -j2
 }
 

@@ -23,7 +23,10 @@ std::string Args(const First& first, const Rest&... rest) {
   } else {
     text = std::to_string(first);
   }
-  if constexpr (sizeof...(rest) > 0) text += "," + Args(rest...);
+  if constexpr (sizeof...(rest) > 0) {
+    text += ',';
+    text += Args(rest...);
+  }
   return text;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <string_view>
 
 #include "DriverError.h"
 
@@ -105,7 +106,10 @@ struct MessageObject {
   dbv::SQLResult lengthStatus = 0;
   std::uint16_t length = 0;
   dbv::SQLResult fetchStatus = 0;
-  std::string bytes;  // written without a NUL of its own
+  // Written without a NUL of its own. A view keeps the case table free of
+  // std::string members, whose copies GCC 12 at -O3 wrongly reports as
+  // maybe used uninitialized.
+  std::string_view bytes;
   int fetches = 0;
 
   dbv::SQLResult getErrorMessageLen(std::uint16_t* out) {
@@ -137,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
     Requests, DriverMessage,
     ::testing::Values(MessageCase{"both succeed", {0, 3, 0, "abc"}, "abc"},
                       MessageCase{"the buffer is zero-filled: a shorter write ends there", {0, 3, 0, "ab"}, "ab"},
-                      MessageCase{"the text ends at its first NUL", {0, 5, 0, std::string("ab\0cd", 5)}, "ab"},
+                      MessageCase{"the text ends at its first NUL", {0, 5, 0, std::string_view("ab\0cd", 5)}, "ab"},
                       MessageCase{"a failed length request", {65, 3, 0, "abc"}, std::nullopt},
                       MessageCase{"a zero length", {0, 0, 0, ""}, std::nullopt},
                       MessageCase{"a failed fetch", {0, 3, 65, "abc"}, std::nullopt},
