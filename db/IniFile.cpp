@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <filesystem>
 #include <fstream>
 
 #include "ParamList.h"
@@ -94,13 +93,6 @@ class LineSplitter {
 };
 
 }  // namespace
-
-bool IniFile::Exists() const {
-  if (path_.empty()) return false;
-  std::error_code error;
-  const auto status = std::filesystem::status(path_, error);
-  return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
-}
 
 std::vector<std::string> IniFile::ReadSection(std::string_view section) const {
   SectionCollector collector(section);

@@ -25,6 +25,7 @@ class IniFile {
   const std::string& Path() const { return path_; }
 
   // A file, not a folder, stands at the path. An empty path names none.
+  // (IniFilePosix.cpp, IniFileWin32.cpp)
   bool Exists() const;
 
   // The entries of the section in file order; empty when the file or the

@@ -1,34 +1,11 @@
 #include "ClientLibrary.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
-
 #include <vector>
 
 namespace dbvfb {
 namespace {
 
-constexpr const char* kMasterEntry = "fb_get_master_interface";
 constexpr unsigned kOldestMajorVersion = 3;
-
-using GetMasterProc = Firebird::IMaster* (*)();
-
-// The handle is dropped on purpose: the library stays loaded for the life of
-// the process, as objects and callbacks from it may be in use anywhere.
-GetMasterProc findMasterEntry(const std::string& vendorLib) {
-#ifdef _WIN32
-  HMODULE library = LoadLibraryA(vendorLib.c_str());
-  if (library == nullptr) return nullptr;
-  return reinterpret_cast<GetMasterProc>(GetProcAddress(library, kMasterEntry));
-#else
-  void* library = dlopen(vendorLib.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) return nullptr;
-  return reinterpret_cast<GetMasterProc>(dlsym(library, kMasterEntry));
-#endif
-}
 
 }  // namespace
 

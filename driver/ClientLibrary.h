@@ -34,4 +34,13 @@ class ClientApi {
 // older than Firebird 3 (whose object interfaces the driver needs).
 std::shared_ptr<ClientApi> loadClientLibrary(const std::string& vendorLib);
 
+constexpr const char* kMasterEntry = "fb_get_master_interface";
+using GetMasterProc = Firebird::IMaster* (*)();
+
+// The client's one entry point, from the library loaded by the system's
+// loader (ClientLibraryPosix.cpp, ClientLibraryWin32.cpp); null when the
+// library cannot be loaded or lacks it. The library is never unloaded, as
+// objects and callbacks from it may be in use anywhere.
+GetMasterProc findMasterEntry(const std::string& vendorLib);
+
 }  // namespace dbvfb

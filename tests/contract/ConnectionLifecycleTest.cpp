@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "FakeDriverSetup.h"
+#include "PlatformNames.h"
 #include "Raised.h"
 #include "SQLMonitor.h"
 
@@ -182,9 +183,9 @@ TEST(ConnectionCreation, StartsClosedWithTheBuiltInProperties) {
   EXPECT_FALSE(connection->Loaded());
   EXPECT_EQ(connection->ConnectionName, "Quintara");
   EXPECT_EQ(connection->DriverName, "Firebird");
-  EXPECT_EQ(connection->LibraryName, "libdbvfb.so");
+  EXPECT_EQ(connection->LibraryName, platform::BuiltInDriverLibrary);
   EXPECT_EQ(connection->GetDriverFunc, "getSQLDriverFIREBIRD");
-  EXPECT_EQ(connection->VendorLib, "libfbclient.so.2");
+  EXPECT_EQ(connection->VendorLib, platform::BuiltInClientLibrary);
   EXPECT_TRUE(connection->LoadParamsOnConnect);
   EXPECT_FALSE(connection->LoginPrompt);
   EXPECT_TRUE(connection->KeepConnection);
@@ -196,7 +197,7 @@ TEST(ConnectionCreation, StartsClosedWithTheBuiltInProperties) {
 TEST(ConnectionCreation, TheConnectionRegistryPathIsFixedWhenCreated) {
   FakeDriverSetup setup;
   auto connection = setup.MakeConnection();
-  setup.Dir().Write("config/Aldmark/Dbvance.conf", "[Dbvance]\nConnection Registry File=/elsewhere.ini\n");
+  setup.UserSettings().Set("Connection Registry File", "/elsewhere.ini");
   EXPECT_EQ(connection->ConnectionRegistryFile(), setup.ConnectionFile());
   connection->Open();
   EXPECT_TRUE(connection->Connected());
@@ -208,7 +209,7 @@ TEST(ConnectionCreation, TheDriverRegistryPathIsWorkedOutAtEveryOpening) {
   const std::string other = setup.Dir().Write(
       "other/drivers.ini", support::IniSection("Firebird", {"LibraryName=" + support::FakeDriverLibrary(),
                                                             "VendorLib=moved.so", "GetDriverFunc=getSQLDriverFAKE"}));
-  setup.Dir().Write("config/Aldmark/Dbvance.conf", "[Dbvance]\nDriver Registry File=" + other + "\n");
+  setup.UserSettings().Set("Driver Registry File", other);
   connection->Open();
   EXPECT_EQ(fake::CallsStartingWith({"getSQLDriver"}), (Calls{"getSQLDriverFAKE(moved.so,)"}));
 }

@@ -442,17 +442,14 @@ dbv::SQLResult CreateDriver(const char* entryName, const char* vendorLib, const 
 
 }  // namespace fake::detail
 
+// Exported like every symbol of the fake: the tests link its control API too.
 extern "C" {
 
-__attribute__((visibility("default"))) dbv::SQLResult getSQLDriverFIREBIRD(const char* vendorLib,
-                                                                          const char* errorResourceFile,
-                                                                          dbv::ISQLDriver** driver) {
+dbv::SQLResult getSQLDriverFIREBIRD(const char* vendorLib, const char* errorResourceFile, dbv::ISQLDriver** driver) {
   return fake::detail::CreateDriver("getSQLDriverFIREBIRD", vendorLib, errorResourceFile, driver);
 }
 
-__attribute__((visibility("default"))) dbv::SQLResult getSQLDriverFAKE(const char* vendorLib,
-                                                                      const char* errorResourceFile,
-                                                                      dbv::ISQLDriver** driver) {
+dbv::SQLResult getSQLDriverFAKE(const char* vendorLib, const char* errorResourceFile, dbv::ISQLDriver** driver) {
   return fake::detail::CreateDriver("getSQLDriverFAKE", vendorLib, errorResourceFile, driver);
 }
 

@@ -1,7 +1,7 @@
 // A program folder whose two INI files point the connection at the scripted
-// fake driver (bin/libfakedbv.so), with XDG_CONFIG_HOME aimed at an empty
-// folder so that no per-user settings of the machine play a part. The fake's
-// script and call log are reset on construction.
+// fake driver (bin/libfakedbv.so, bin/libfakedbv.dll), with per-user settings
+// of its own, empty until a test sets one, so that the machine's settings
+// play no part. The fake's script and call log are reset on construction.
 #pragma once
 
 #include <memory>
@@ -11,12 +11,12 @@
 #include "FakeDriver.h"
 #include "IniText.h"
 #include "SQLConnection.h"
-#include "ScopedEnv.h"
 #include "TempDir.h"
+#include "UserSettings.h"
 
 namespace support {
 
-inline std::string FakeDriverLibrary() { return std::string(CORVANTIS_BIN_DIR) + "/libfakedbv.so"; }
+inline std::string FakeDriverLibrary() { return std::string(CORVANTIS_BIN_DIR) + "/" + CORVANTIS_FAKE_DRIVER_FILE; }
 
 inline std::vector<std::string> FakeDriverLines() {
   return {"LibraryName=" + FakeDriverLibrary(), "VendorLib=libfbclient.so.2", "GetDriverFunc=getSQLDriverFIREBIRD"};
@@ -25,8 +25,7 @@ inline std::vector<std::string> FakeDriverLines() {
 class FakeDriverSetup {
  public:
   // connectionLines: the [Quintara] section; the built-in fourteen lines by default.
-  explicit FakeDriverSetup(const std::vector<std::string>& connectionLines = BuiltInConnectionLines())
-      : configHome_("XDG_CONFIG_HOME", dir_.PathOf("config")) {
+  explicit FakeDriverSetup(const std::vector<std::string>& connectionLines = BuiltInConnectionLines()) {
     fake::Reset();
     WriteConnectionSection(connectionLines);
     WriteDriverSection(FakeDriverLines());
@@ -44,6 +43,9 @@ class FakeDriverSetup {
     dir_.Write("dbvdrivers.ini", IniSection("Firebird", lines));
   }
 
+  // Where tests set "Connection Registry File" and "Driver Registry File".
+  ScopedUserSettings& UserSettings() { return userSettings_; }
+
   // A connection named SQLConnection1 in the program folder.
   std::unique_ptr<TSQLConnection> MakeConnection() const {
     return std::make_unique<TSQLConnection>("SQLConnection1", ProgramDirectory());
@@ -51,7 +53,7 @@ class FakeDriverSetup {
 
  private:
   TempDir dir_;
-  ScopedEnv configHome_;
+  ScopedUserSettings userSettings_;
 };
 
 }  // namespace support

@@ -2,10 +2,9 @@
 // everything in it when the object goes.
 #pragma once
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <string>
 
@@ -14,9 +13,15 @@ namespace support {
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "corvantis-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
+    // create_directory answers false for a name already taken, so two tests
+    // never share a folder.
+    std::random_device seed;
+    std::mt19937 random(seed());
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      path_ = std::filesystem::temp_directory_path() / ("corvantis-" + std::to_string(random()));
+      if (std::filesystem::create_directory(path_)) return;
+    }
+    throw std::runtime_error("no fresh temporary folder");
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -26,11 +31,11 @@ class TempDir {
   }
 
   const std::filesystem::path& Path() const { return path_; }
-  std::string PathOf(const std::string& relative) const { return (path_ / relative).string(); }
+  std::string PathOf(const std::string& relative) const { return (path_ / relative).make_preferred().string(); }
 
   // Writes bytes exactly as given (folders on the way are made); answers the full path.
   std::string Write(const std::string& relative, const std::string& bytes) const {
-    const std::filesystem::path file = path_ / relative;
+    const std::filesystem::path file = (path_ / relative).make_preferred();
     std::filesystem::create_directories(file.parent_path());
     std::ofstream(file, std::ios::binary) << bytes;
     return file.string();

@@ -9,8 +9,8 @@
 #include "Exceptions.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
-#include "ScopedEnv.h"
 #include "TempDir.h"
+#include "UserSettings.h"
 
 namespace {
 
@@ -60,15 +60,13 @@ TEST(UpgradeProbes, AlterStatementsUseTheNamesAsGiven) {
 // first Open fails before any driver is loaded.
 class UnreachableDatabase : public ::testing::Test {
  protected:
-  UnreachableDatabase() : configHome_("XDG_CONFIG_HOME", folder_.PathOf("config")) {
-    query_.SetSQLConnection(&connection_);
-  }
+  UnreachableDatabase() { query_.SetSQLConnection(&connection_); }
   std::string MissingFileMessage() const {
     return "Driver/Connection Registry File '" + folder_.PathOf("dbvconnections.ini") + "' not found";
   }
 
   support::TempDir folder_;
-  support::ScopedEnv configHome_;  // no per-user setting there
+  support::ScopedUserSettings noSettings_;
   TSQLConnection connection_{"SQLConnection1", folder_.Path().string()};
   TSQLQuery query_{"SQLQuery1"};
 };
