@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need.
 # Idempotent: packages already present are left alone. Runs as root.
+#   install-deps.sh           all of them: the Linux build and its tests, and the Windows build
+#   install-deps.sh windows   only what the Windows cross build and its tests under Wine need
 set -euo pipefail
 
-packages=(
+linux_packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev
   firebird-dev libfbclient2
@@ -13,6 +15,19 @@ packages=(
   clang libclang-rt-14-dev
   fonts-dejavu-core fonts-wqy-microhei   # Latin and Traditional Chinese glyphs for the log and dialogs
 )
+windows_packages=(
+  cmake ninja-build
+  g++-mingw-w64-x86-64-posix   # the cross compiler (posix threads), with mingw-w64's headers and binutils
+  firebird-dev                 # Firebird's public headers, copied into the Windows build
+  googletest                   # GoogleTest's sources, built by the cross compiler
+  wine64 xvfb                  # the Windows tests run under Wine on a private display
+)
+
+case "${1:-all}" in
+  all) packages=("${linux_packages[@]}" "${windows_packages[@]}") ;;
+  windows) packages=("${windows_packages[@]}") ;;
+  *) echo "usage: $0 [windows]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
