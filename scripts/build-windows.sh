@@ -26,9 +26,9 @@ if [ -f "$build/bin/Corvantis.exe" ]; then
 else
   echo "build-windows: this build makes no Corvantis.exe yet; $out holds the driver and the INI files only"
 fi
-# The templates name the Linux libraries; Windows gets the DLLs' names, and
-# CR LF line ends for the editors there.
-sed -e 's/^LibraryName=.*/LibraryName=dbvfb.dll/' -e 's/^VendorLib=.*/VendorLib=fbclient.dll/' -e 's/$/\r/' \
+# The templates name the Linux libraries; Windows gets the DLLs' names (each
+# line keeps its CR LF end).
+sed -e 's/^LibraryName=[^\r]*/LibraryName=dbvfb.dll/' -e 's/^VendorLib=[^\r]*/VendorLib=fbclient.dll/' \
   scripts/templates/dbvdrivers.ini >"$out/dbvdrivers.ini"
-sed -e 's/$/\r/' scripts/templates/dbvconnections.ini >"$out/dbvconnections.ini"
+cp scripts/templates/dbvconnections.ini "$out/dbvconnections.ini"
 ls -l "$out"
