@@ -21,6 +21,9 @@ class FormVelmarLogic {
   FormVelmarLogic(const FormVelmarLogic&) = delete;
   FormVelmarLogic& operator=(const FormVelmarLogic&) = delete;
 
+  // What a face raises when the system gives no timer.
+  static constexpr char NoTimersText[] = "Not enough timers available";
+
   // The window's objects that belong to no toolkit, in the layout's
   // declaration order. Created and freed only by CreateComponents and
   // DestroyComponents.
@@ -54,9 +57,6 @@ class FormVelmarLogic {
   // showing.
   void TimerTicked(const void* timer);
   void WindowShown() { shown_ = true; }
-
-  // What ArmTimer raises when the system gives no timer.
-  static constexpr char NoTimersText[] = "Not enough timers available";
 
   // The face's parts.
   virtual void BuildLayout() = 0;  // Panel1, Panel2, Panel3, Memo1

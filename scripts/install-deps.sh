@@ -21,6 +21,8 @@ windows_packages=(
   firebird-dev                 # Firebird's public headers, copied into the Windows build
   googletest                   # GoogleTest's sources, built by the cross compiler
   wine64 xvfb                  # the Windows tests run under Wine on a private display
+  fonts-wqy-microhei           # the Chinese font the prefix links its dialog fonts to
+  imagemagick                  # screenshots of the Windows program
 )
 
 case "${1:-all}" in

@@ -35,6 +35,13 @@ xvfb_start "$logs/xvfb.log" || exit 1
 "$wineserver" -p -f >"$logs/wineserver.log" 2>&1 &
 server_pid=$!
 "$wine" wineboot -i >"$logs/wineboot.log" 2>&1 || { echo "wineboot failed:"; cat "$logs/wineboot.log"; exit 1; }
+# As on a Traditional Chinese Windows, the dialog and window fonts fall back to
+# a Chinese font for what they lack, so that Big5 text shows as characters.
+for font in "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma"; do
+  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$font" \
+    /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >>"$logs/wineboot.log" 2>&1 ||
+    { echo "linking the font $font failed:"; cat "$logs/wineboot.log"; exit 1; }
+done
 
 ctest --test-dir build-windows --output-on-failure --timeout 300 ${CORVANTIS_WINDOWS_TIERS:+-L "$CORVANTIS_WINDOWS_TIERS"}
 status=$?

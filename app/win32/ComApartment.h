@@ -1,5 +1,5 @@
-// The single-threaded COM apartment the one thread lives in on Windows. The
-// program calls no COM service itself; elsewhere there is nothing to enter.
+// The single-threaded COM apartment the one thread lives in. The program
+// calls no COM service itself.
 #pragma once
 
 class ComApartment {
@@ -10,5 +10,5 @@ class ComApartment {
   ComApartment& operator=(const ComApartment&) = delete;
 
  private:
-  [[maybe_unused]] bool entered_ = false;  // read only where COM exists
+  bool entered_;
 };

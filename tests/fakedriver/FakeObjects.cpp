@@ -8,6 +8,7 @@
 #include <type_traits>
 
 #include "FakeState.h"
+#include "FakeScriptFile.h"
 
 namespace fake::detail {
 
@@ -433,6 +434,7 @@ dbv::SQLResult CreateDriver(const char* entryName, const char* vendorLib, const 
                             dbv::ISQLDriver** driver) {
   const std::string call =
       std::string(entryName) + "(" + Args(std::string(vendorLib), std::string(errorResourceFile)) + ")";
+  if (!LoadScriptFileOnce()) return dbv::status::DriverInitFailed;
   const dbv::SQLResult status = Enter(call, nullptr, nullptr);
   if (!dbv::failed(status)) *driver = new FakeDriverObject();
   return status;

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "Desktop.h"
-#include "Exceptions.h"
 #include "FormVelmarLogic.h"
 #include "QuitRequest.h"
+#include "ScriptedRun.h"
 
 namespace {
 
@@ -49,32 +49,6 @@ class RecordingDesktop : public Desktop {
 
  private:
   std::deque<std::function<void()>> queue_;
-};
-
-enum class Step { Passes, Missing, Fails, AbortsSilently };
-
-void Perform(Step step, const char* failure) {
-  if (step == Step::Fails) throw EDatabaseError(failure);
-  if (step == Step::AbortsSilently) throw EAbort();
-}
-
-class ScriptedRun : public UpgradeRun {
- public:
-  ScriptedRun(Step gate, Step script, std::vector<std::string>& calls) : gate_(gate), script_(script), calls_(calls) {}
-  bool GateMissing() override {
-    calls_.push_back("gate");
-    Perform(gate_, "SQLConnection1: Unable to complete network request");
-    return gate_ == Step::Missing;
-  }
-  void RunScript() override {
-    calls_.push_back("script");
-    Perform(script_, "ALTER TABLE failed:");
-  }
-
- private:
-  Step gate_;
-  Step script_;
-  std::vector<std::string>& calls_;
 };
 
 // A face that only records what the logic asks of it, into the same list as

@@ -13,7 +13,6 @@
 #include <QTimer>
 
 #include "Application.h"
-#include "Exceptions.h"
 #include "QuitRequest.h"
 
 namespace {
@@ -34,26 +33,7 @@ class ApplicationEnvironment : public ::testing::Environment {
 
 [[maybe_unused]] auto* const environment = ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
 
-void Perform(Step step, const char* failure) {
-  if (step == Step::Fails) throw EDatabaseError(failure);
-  if (step == Step::AbortsSilently) throw EAbort();
-}
-
 }  // namespace
-
-bool ScriptedRun::GateMissing() {
-  ++gateCalls;
-  log_.push_back("gate");
-  if (onGate) onGate();
-  Perform(gate_, kGateFailure);
-  return gate_ == Step::Missing;
-}
-
-void ScriptedRun::RunScript() {
-  ++scriptCalls;
-  log_.push_back("script");
-  Perform(script_, kScriptFailure);
-}
 
 struct DialogAnswerer::Watch {
   QTimer poll;

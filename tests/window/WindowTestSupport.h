@@ -1,5 +1,5 @@
-// What the window tests share: the application object (offscreen), a scripted
-// upgrade run, a dialog answerer, and bounded waits on the event loop.
+// What the window tests share: the application object (offscreen), a dialog
+// answerer, and bounded waits on the event loop (the scripted run: ScriptedRun.h).
 #pragma once
 
 #include <QMessageBox>
@@ -11,30 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "UpgradeRun.h"
-
-// The outcomes the tests give a run's gate and script.
-enum class Step { Passes, Missing, Fails, AbortsSilently };
-
-// Counts its calls and does what the test asks; the log is shared with the test.
-class ScriptedRun : public UpgradeRun {
- public:
-  ScriptedRun(Step gate, Step script, std::vector<std::string>& log) : gate_(gate), script_(script), log_(log) {}
-  bool GateMissing() override;
-  void RunScript() override;
-
-  int gateCalls = 0;
-  int scriptCalls = 0;
-  std::function<void()> onGate;  // runs first in GateMissing
-
- private:
-  Step gate_;
-  Step script_;
-  std::vector<std::string>& log_;
-};
-
-inline constexpr char kGateFailure[] = "SQLConnection1: Unable to complete network request";
-inline constexpr char kScriptFailure[] = "ALTER TABLE failed:";
+#include "ScriptedRun.h"
 
 // What a dialog showed when it was answered.
 struct SeenDialog {

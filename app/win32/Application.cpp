@@ -1,0 +1,164 @@
+#include "Application.h"
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+#include "ApplicationTitle.h"
+#include "Exceptions.h"
+#include "FrmVelmar.h"
+#include "ShowState.h"
+#include "WindowClass.h"
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TApplication";
+constexpr wchar_t kIconName[] = L"MAINICON";
+constexpr UINT kPostedCall = WM_APP + 1;  // lParam: a std::function<void()> the loop runs and deletes
+
+TApplication* instance = nullptr;
+
+std::u16string ExecutablePath() {
+  std::vector<wchar_t> path(MAX_PATH);
+  for (;;) {
+    const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) return std::u16string(reinterpret_cast<const char16_t*>(path.data()), length);
+    path.resize(path.size() * 2);
+  }
+}
+
+// The program's other windows are disabled while a box is open and enabled
+// again afterwards, as the box is modal to the whole program.
+class DisabledThreadWindows {
+ public:
+  DisabledThreadWindows() {
+    EnumThreadWindows(GetCurrentThreadId(), &Disable, reinterpret_cast<LPARAM>(&windows_));
+  }
+  ~DisabledThreadWindows() {
+    for (HWND window : windows_) EnableWindow(window, TRUE);
+  }
+  DisabledThreadWindows(const DisabledThreadWindows&) = delete;
+  DisabledThreadWindows& operator=(const DisabledThreadWindows&) = delete;
+
+ private:
+  static BOOL CALLBACK Disable(HWND window, LPARAM windows) {
+    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+      reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+      EnableWindow(window, FALSE);
+    }
+    return TRUE;
+  }
+  std::vector<HWND> windows_;
+};
+
+}  // namespace
+
+TApplication::TApplication(const char*) : title_(::ApplicationTitle(ExecutablePath(), u'\\')) {
+  instance = this;
+  icon_ = LoadIconW(GetModuleHandleW(nullptr), kIconName);
+  RegisterWindowClass(kClassName, &ForwardingProcedure<TApplication>, icon_, nullptr);
+  // No size of its own: its only part on screen is its task-bar entry.
+  const int left = GetSystemMetrics(SM_CXSCREEN) / 2;
+  const int top = GetSystemMetrics(SM_CYSCREEN) / 2;
+  handle_ = UniqueWindow(CreateWindowExW(0, kClassName, Wide(title_),
+                                         WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX, left,
+                                         top, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), this));
+  if (!handle_) throw Exception("The application window could not be created");
+}
+
+TApplication::~TApplication() {
+  // Calls still queued when the loop ended are never run.
+  MSG message;
+  while (PeekMessageW(&message, handle_.get(), kPostedCall, kPostedCall, PM_REMOVE)) {
+    delete reinterpret_cast<std::function<void()>*>(message.lParam);
+  }
+  ForgetOwner(handle_.get());
+  handle_.reset();
+  if (instance == this) instance = nullptr;
+}
+
+TApplication& TApplication::Instance() {
+  if (instance == nullptr) throw std::logic_error("no application object exists yet");
+  return *instance;
+}
+
+void TApplication::SetMainWindow(HWND window) {
+  if (mainWindow_ == nullptr) mainWindow_ = window;
+}
+
+void TApplication::ShowMainWindow(TFormVelmar& form) {
+  TApplication& application = Instance();
+  form.PlaceOnDesktop();
+  ShowWindow(application.Handle(), SW_SHOWNORMAL);
+  switch (RequestedShowState()) {
+    case ShowState::Maximized:
+      ShowWindow(form.Handle(), SW_SHOWMAXIMIZED);
+      break;
+    case ShowState::MinimizedNoActivate:
+      // The application starts minimised: its task-bar entry only, the main
+      // window comes back with it.
+      ShowWindow(application.Handle(), SW_SHOWMINNOACTIVE);
+      form.MarkShown();
+      break;
+    case ShowState::Normal:
+      ShowWindow(form.Handle(), SW_SHOWNORMAL);
+      break;
+  }
+}
+
+void TApplication::RunMessageLoop() {
+  MSG message;
+  // The status is always 0: the quit request is the only way out.
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+void TApplication::ShowMessageBox(BoxIcon icon, const std::u16string& caption, const std::u16string& text) {
+  const HWND active = GetActiveWindow();
+  const UINT style = MB_OK | (icon == BoxIcon::Warning ? MB_ICONWARNING : MB_ICONSTOP);
+  {
+    DisabledThreadWindows disabled;
+    MessageBoxW(active, Wide(text), Wide(caption), style);
+  }
+  if (active != nullptr) SetActiveWindow(active);
+}
+
+void TApplication::PostToLoop(std::function<void()> call) {
+  auto posted = std::make_unique<std::function<void()>>(std::move(call));
+  if (!PostMessageW(handle_.get(), kPostedCall, 0, reinterpret_cast<LPARAM>(posted.get()))) {
+    throw Exception("The message queue is full");
+  }
+  posted.release();  // the loop deletes it once run
+}
+
+// Ends the main loop; never called while a dialog runs its own loop (the
+// quit request waits for it), where WM_QUIT would end that loop instead.
+void TApplication::ExitLoop() { PostQuitMessage(0); }
+
+LRESULT TApplication::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kPostedCall: {
+      const std::unique_ptr<std::function<void()>> call(reinterpret_cast<std::function<void()>*>(lParam));
+      (*call)();
+      return 0;
+    }
+    case WM_CLOSE:
+      // Closing the task-bar entry closes the main window, as its close button does.
+      if (mainWindow_ != nullptr) PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
+      return 0;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xFFF0) == SC_RESTORE && mainWindow_ != nullptr) {
+        const LRESULT result = DefWindowProcW(window, message, wParam, lParam);
+        ShowWindow(mainWindow_, SW_SHOW);
+        SetForegroundWindow(mainWindow_);
+        return result;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}

@@ -1,0 +1,172 @@
+// The Win32 window's run: the start timer, every way the handler ends as the
+// user sees it (the boxes read back through Win32), the order of close
+// request, report and exit, and the log lines it shows.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Application.h"
+#include "FrmVelmar.h"
+#include "QuitRequest.h"
+#include "ScriptedRun.h"
+#include "Win32Handles.h"
+#include "Win32WindowSupport.h"
+
+namespace {
+
+constexpr char16_t kPreviousPackFirst[] = u"\u8ACB\u5148\u5B8C\u6210\u820A\u7248PACK";  // 請先完成舊版PACK
+constexpr char16_t kTitle[] = u"win32window_tests";  // from win32window_tests.exe
+
+dbv::SQLTRACEDesc Record(const std::string& bytes) {
+  dbv::SQLTRACEDesc record;
+  std::memset(&record, 0, sizeof record);
+  std::memcpy(record.TraceText, bytes.data(), std::min(bytes.size(), sizeof record.TraceText));
+  return record;
+}
+
+std::u16string LogOf(const TFormVelmar& form) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(form.Memo1)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(form.Memo1, text.data(), static_cast<int>(text.size()))));
+  return Utf16(text.c_str());
+}
+
+}  // namespace
+
+TEST(Win32Run, NoTickBeforeTheWindowIsShownThenExactlyOneRun) {
+  std::vector<std::string> log;
+  auto run = std::make_unique<ScriptedRun>(Step::AbortsSilently, Step::Passes, log);
+  ScriptedRun& calls = *run;
+  TFormVelmar form(std::move(run));
+  PumpFor(1600);
+  EXPECT_EQ(calls.gateCalls, 0) << "the run started while the window was hidden";
+  EXPECT_TRUE(form.Timer1->Active());
+  const DWORD shown = GetTickCount();
+  ShowWindow(form.Handle(), SW_SHOWNORMAL);
+  ASSERT_TRUE(WaitFor([&] { return calls.gateCalls == 1; }, 5000)) << "no run after showing";
+  EXPECT_LE(GetTickCount() - shown, 2500u);
+  EXPECT_FALSE(form.Timer1->Active()) << "the handler did not switch the timer off";
+  PumpFor(1500);
+  EXPECT_EQ(calls.gateCalls, 1);
+}
+
+TEST(Win32Run, EveryWayTheHandlerEnds) {
+  struct Row {
+    const char* name;
+    Step gate;
+    Step script;
+    std::vector<SeenBox> boxes;
+    bool endsByItself;  // false: only the user's close ends the loop
+  };
+  const std::vector<Row> rows = {
+      {"gate finds UPDATE_HIST missing: the warning, the window stays", Step::Missing, Step::Passes,
+       {{u"Warning", kPreviousPackFirst, ShownIcon::Warning, false, false}}, false},
+      {"gate probe fails: the report with a full stop, the window stays", Step::Fails, Step::Passes,
+       {{kTitle, u"SQLConnection1: Unable to complete network request.", ShownIcon::Stop, false, false}}, false},
+      {"script fails: the close request, then the report, then the exit", Step::Passes, Step::Fails,
+       {{kTitle, u"ALTER TABLE failed:.", ShownIcon::Stop, true, false}}, true},
+      {"script succeeds: the exit, no box", Step::Passes, Step::Passes, {}, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<std::string> log;
+    TFormVelmar form(std::make_unique<ScriptedRun>(row.gate, row.script, log));
+    BoxWatcher watcher(300, form.Handle());
+    ShowWindow(form.Handle(), SW_SHOWNORMAL);
+    const bool ended = RunMainLoop(4000);
+    EXPECT_EQ(ended, row.endsByItself);
+    EXPECT_EQ(watcher.seen, row.boxes);
+    EXPECT_TRUE(IsWindowVisible(form.Handle())) << "the window left the screen before tear-down";
+    if (!ended) {
+      // The user closes the window that stayed.
+      PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
+      EXPECT_TRUE(RunMainLoop(3000)) << "closing the window did not end the loop";
+    }
+    EXPECT_FALSE(QuitRequestPending());
+  }
+}
+
+TEST(Win32Run, TheLogShowsEachRecordAsLinesAtOnce) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> texts;
+    std::u16string shown;
+  };
+  const std::vector<Row> rows = {
+      {"one line each, each ended by CR LF", {"first", "second"}, u"first\r\nsecond\r\n"},
+      {"an empty first line stays a line", {std::string("\0x", 2), "second"}, u"\r\nsecond\r\n"},
+      {"Big5 shown as Unicode", {"\xA4\x40\xAF\xEB"}, u"\u4E00\u822C\r\n"},  // 一般
+      {"CR LF inside: several lines; a lone LF: none", {"SELECT *\r\nFROM T", "a\nb"},
+       u"SELECT *\r\nFROM T\r\na\u240Ab\r\n"},
+      {"a full field: 1024 bytes, nothing after", {std::string(1024, 'x')}, std::u16string(1024, u'x') + u"\r\n"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> log;
+    TFormVelmar form(std::make_unique<ScriptedRun>(Step::AbortsSilently, Step::Passes, log));
+    for (const std::string& text : row.texts) {
+      dbv::SQLTRACEDesc record = Record(text);
+      form.SQLMonitor1LogTrace(form.SQLMonitor1.get(), &record);
+    }
+    EXPECT_EQ(LogOf(form), row.shown) << row.name;
+  }
+}
+
+// The repaint after a line paints the window before the handler returns, the
+// log view included (WM_PAINT sent to both, seen by a hook on the thread's
+// sent messages), shows the line at once, and takes no queued message.
+namespace {
+
+struct PaintCount {
+  static HWND window;
+  static HWND log;
+  static int windowPaints;
+  static int logPaints;
+  static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && sent->message == WM_PAINT) {
+      windowPaints += sent->hwnd == window;
+      logPaints += sent->hwnd == log;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+  }
+};
+HWND PaintCount::window = nullptr;
+HWND PaintCount::log = nullptr;
+int PaintCount::windowPaints = 0;
+int PaintCount::logPaints = 0;
+
+}  // namespace
+
+TEST(Win32Run, EachLineIsPaintedBeforeTheHandlerReturns) {
+  std::vector<std::string> log;
+  TFormVelmar form(std::make_unique<ScriptedRun>(Step::AbortsSilently, Step::Passes, log));
+  ShowWindow(form.Handle(), SW_SHOWNORMAL);
+  PumpFor(200);
+  bool queuedRan = false;
+  TApplication::Instance().PostToLoop([&] { queuedRan = true; });
+  PaintCount::window = form.Handle();
+  PaintCount::log = form.Memo1;
+  PaintCount::windowPaints = PaintCount::logPaints = 0;
+  const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &PaintCount::Hook, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  dbv::SQLTRACEDesc record = Record("WWWWWWWWWWWWWWWWWWWW");
+  form.SQLMonitor1LogTrace(form.SQLMonitor1.get(), &record);
+  UnhookWindowsHookEx(hook);
+  EXPECT_GT(PaintCount::windowPaints, 0) << "the window was not repainted";
+  EXPECT_GT(PaintCount::logPaints, 0) << "the log view was not repainted with it";
+
+  const HDC dc = GetDC(form.Memo1);
+  int lime = 0;
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 100; ++x) lime += IsLogText(GetPixel(dc, x, y));
+  }
+  ReleaseDC(form.Memo1, dc);
+  EXPECT_GT(lime, 20) << "the line does not show";
+  EXPECT_FALSE(queuedRan) << "a queued message ran during the handler";
+  PumpFor(100);
+  EXPECT_TRUE(queuedRan);
+}
