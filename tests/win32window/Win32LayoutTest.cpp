@@ -2,6 +2,7 @@
 // strips and the log view, its font, colours and styles.
 #include <gtest/gtest.h>
 
+#include <objbase.h>
 #include <windows.h>
 
 #include <memory>
@@ -143,4 +144,12 @@ TEST(Win32Layout, FirstShowingCentresOnTheDesktopOnce) {
   form->PlaceOnDesktop();
   GetWindowRect(form->Handle(), &outer);
   EXPECT_EQ(outer.left, 5) << "placed again";
+}
+
+// The application object put the thread into a single-threaded apartment:
+// entering it again only counts.
+TEST(Win32Layout, TheThreadLivesInACOMApartment) {
+  const HRESULT entered = CoInitialize(nullptr);
+  EXPECT_EQ(entered, S_FALSE) << "COM was not initialised on the thread";
+  if (SUCCEEDED(entered)) CoUninitialize();
 }

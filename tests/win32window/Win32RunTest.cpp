@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "Application.h"
+#include "ErrorReport.h"
+#include "Exceptions.h"
 #include "FrmVelmar.h"
 #include "QuitRequest.h"
 #include "ScriptedRun.h"
@@ -88,6 +90,13 @@ TEST(Win32Run, EveryWayTheHandlerEnds) {
     }
     EXPECT_FALSE(QuitRequestPending());
   }
+}
+
+TEST(Win32Run, AStartUpFailureIsShownUnderApplicationError) {
+  BoxWatcher watcher(100);
+  ReportStartupFailure(std::make_exception_ptr(Exception("Not enough timers available")));
+  EXPECT_EQ(watcher.seen,
+            (std::vector<SeenBox>{{u"Application Error", u"Not enough timers available", ShownIcon::Stop, false, false}}));
 }
 
 TEST(Win32Run, TheLogShowsEachRecordAsLinesAtOnce) {
