@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QScreen>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <QTextOption>
 #include <QVBoxLayout>
@@ -68,7 +69,10 @@ void TFormVelmar::BuildLayout() {
   Panel3 = NewPanel(this);
 
   Memo1 = new QPlainTextEdit(Panel3.get());
-  Memo1->setFont(LayoutFont());
+  QFont logFont = LayoutFont();
+  logFont.setKerning(false);
+  logFont.setStyleStrategy(QFont::StyleStrategy(logFont.styleStrategy() | QFont::PreferNoShaping));
+  Memo1->setFont(logFont);
   QPalette log = Memo1->palette();
   log.setColor(QPalette::Base, kLogBackground);
   log.setColor(QPalette::Text, kLogText);
@@ -120,22 +124,42 @@ void TFormVelmar::FreeTimer() { Timer1.reset(); }
 
 void TFormVelmar::AddLogLine(const std::u16string& line) {
   const QString text = QString::fromStdU16String(line);
-  // The insertion point moves to the end, and the view keeps it in sight.
-  Memo1->moveCursor(QTextCursor::End);
+  // The insertion point stays at the end once there: the user's typing waits
+  // in the queue while the run holds the loop.
+  if (!Memo1->textCursor().atEnd()) Memo1->moveCursor(QTextCursor::End);
   if (!logEmpty_ && Memo1->document()->isEmpty()) {
     // Only an empty first line leaves the document empty; appending would
     // then fill that line again instead of starting the next.
     QTextCursor end = Memo1->textCursor();
     end.insertBlock();
     end.insertText(text);
+    Memo1->ensureCursorVisible();
   } else {
+    // Scrolls the view down with it when the last line was in sight.
     Memo1->appendPlainText(text);
   }
   logEmpty_ = false;
-  Memo1->ensureCursorVisible();
+  // What changed on screen: the new line, wrapped or not; a scroll the view
+  // made is the toolkit's own pending change and is painted with it.
+  QTextCursor added(Memo1->document()->lastBlock());
+  QRect changed = Memo1->cursorRect(added);
+  added.movePosition(QTextCursor::EndOfBlock);
+  changed = changed.united(Memo1->cursorRect(added));
+  changed.setLeft(0);
+  changed.setRight(Memo1->viewport()->width());
+  changedLog_ += changed;
 }
 
-void TFormVelmar::RepaintNow() { repaint(); }
+// Painted before returning: what the new lines changed, or the whole window
+// when nothing is known to have changed.
+void TFormVelmar::RepaintNow() {
+  if (changedLog_.isEmpty()) {
+    repaint();
+    return;
+  }
+  Memo1->viewport()->repaint(changedLog_);
+  changedLog_ = QRegion();
+}
 
 void TFormVelmar::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);

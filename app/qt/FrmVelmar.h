@@ -4,6 +4,7 @@
 
 #include <QFrame>
 #include <QPlainTextEdit>
+#include <QRegion>
 #include <QTimer>
 #include <QWidget>
 
@@ -45,4 +46,5 @@ class TFormVelmar : public QWidget, public FormVelmarLogic {
 
   bool placed_ = false;
   bool logEmpty_ = true;  // no line appended yet
+  QRegion changedLog_;    // of Memo1's view, since the last repaint
 };
