@@ -158,9 +158,10 @@ void TFormVelmar::AddLogLine(const std::u16string& line) {
 }
 
 // Painted before returning, the log view with it: nothing else draws while
-// the run holds the message loop.
+// the run holds the message loop. Only what changed is painted: the log view
+// marks the lines it changed or scrolled itself.
 void TFormVelmar::RepaintNow() {
-  RedrawWindow(handle_.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  RedrawWindow(handle_.get(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 LRESULT TFormVelmar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
