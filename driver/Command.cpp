@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "CatalogueRead.h"
 #include "ClientInfo.h"
 #include "ClientStatus.h"
 #include "Cursor.h"
@@ -50,8 +51,8 @@ dbv::SQLResult Command::getOption(std::int32_t option, void* value, std::int32_t
 }
 
 void Command::unprepare() noexcept {
-  session_->returnUnused(preparedIn_);
   statement_.reset();
+  readsCatalogueAlone_ = false;
   rowsAffectedKnown_ = false;
   rowsAffected_ = 0;
 }
@@ -66,18 +67,17 @@ dbv::SQLResult Command::prepare(const char* sql, std::uint16_t /*paramCount*/) {
     // The whole text in one event, line ends and all: it is what a person
     // watching the log most wants to see.
     session_->tracer().emit(dbv::trace::Prepare, sql);
-    std::shared_ptr<Transaction> transaction = session_->beginWork();
-    try {
-      ClientStatus status(session_->api().master());
-      statement_ = ClientRef<Firebird::IStatement>(
-          attachment->prepare(&status, transaction->handle(), static_cast<unsigned>(std::strlen(sql)), sql,
-                              session_->dialect(), Firebird::IStatement::PREPARE_PREFETCH_METADATA));
-    } catch (...) {
-      const dbv::SQLResult failure = recordFailure(*session_, lastError_, "prepare");
-      session_->returnUnused(transaction);
-      return failure;
-    }
-    preparedIn_ = std::move(transaction);
+    // The server prepares only inside a transaction; the statement may run in
+    // another one. The detailed plan comes with the answer to the prepare.
+    const std::shared_ptr<Transaction> reader = session_->reader();
+    ClientStatus status(session_->api().master());
+    ClientRef<Firebird::IStatement> statement(attachment->prepare(
+        &status, reader->handle(), static_cast<unsigned>(std::strlen(sql)), sql, session_->dialect(),
+        Firebird::IStatement::PREPARE_PREFETCH_METADATA | Firebird::IStatement::PREPARE_PREFETCH_DETAILED_PLAN));
+    const unsigned type = statement->getType(&status);
+    const char* plan = type == isc_info_sql_stmt_select ? statement->getPlan(&status, true) : nullptr;
+    readsCatalogueAlone_ = readsCatalogueAlone(type, sql, plan != nullptr ? plan : "");
+    statement_ = std::move(statement);
     return dbv::kSuccess;
   });
 }
@@ -97,7 +97,7 @@ dbv::SQLResult Command::execute(dbv::ISQLCursor** cursor) {
     if (inputs->getCount(&status) != 0) {
       fail(dbv::status::ParameterNotSet, "the statement has parameter markers, and the driver binds no values");
     }
-    std::shared_ptr<Transaction> transaction = preparedIn_ ? std::move(preparedIn_) : session_->beginWork();
+    std::shared_ptr<Transaction> transaction = session_->beginWork(readsCatalogueAlone_);
     rowsAffectedKnown_ = false;
     try {
       const bool hasCursor = (statement_->getFlags(&status) & Firebird::IStatement::FLAG_HAS_CURSOR) != 0;
@@ -176,12 +176,8 @@ dbv::SQLResult Command::getRowsAffected(std::int32_t* rows) {
   });
 }
 
-// The statement stays prepared; a transaction it was prepared in and never
-// ran in is given back.
-dbv::SQLResult Command::close() {
-  session_->returnUnused(preparedIn_);
-  return dbv::kSuccess;
-}
+// The statement stays prepared; between executions it holds no transaction.
+dbv::SQLResult Command::close() { return dbv::kSuccess; }
 
 dbv::SQLResult Command::getErrorMessageLen(std::uint16_t* length) { return lastError_.length(length); }
 

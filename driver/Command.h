@@ -1,6 +1,7 @@
 // One statement: prepared with the connection's dialect, then executed, each
-// execution in a transaction of its own. A statement without a result set is
-// committed before execute returns; one with a result set hands its
+// execution in a transaction of its own, or, for a select of the catalogue
+// alone, in the session's reader (Session.h). A statement without a result set
+// is committed before execute returns; one with a result set hands its
 // transaction to the cursor.
 #pragma once
 
@@ -47,9 +48,7 @@ class Command final : public dbv::ISQLCommand {
   // batches of its own choosing, and the cursor hands out one row at a time.
   std::int32_t rowsetSize_ = 20;
   ClientRef<Firebird::IStatement> statement_;
-  // The transaction the statement was prepared in, kept for its first
-  // execution: the server prepares only inside a transaction.
-  std::shared_ptr<Transaction> preparedIn_;
+  bool readsCatalogueAlone_ = false;
   bool rowsAffectedKnown_ = false;
   std::uint64_t rowsAffected_ = 0;
   LastError lastError_;

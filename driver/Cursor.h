@@ -1,6 +1,6 @@
-// A forward-only cursor over a statement's result, one row at a time. It owns
+// A forward-only cursor over a statement's result, one row at a time. It holds
 // the statement's transaction, which ends (committed) when the program
-// releases the cursor.
+// releases the cursor; the session's reader (Session.h) goes on.
 #pragma once
 
 #include <firebird/Interface.h>

@@ -42,11 +42,11 @@ ParameterBlock attachmentBlock(const ClientApi& api, const ConnectionSettings& s
   return contents(dpb.get(), status);
 }
 
-ParameterBlock transactionBlock(const ClientApi& api, const ConnectionSettings& settings) {
+ParameterBlock transactionBlock(const ClientApi& api, const TransactionKind& kind) {
   ClientStatus status(api.master());
   Builder tpb = newBuilder(api, status, Firebird::IXpbBuilder::TPB);
-  tpb->insertTag(&status, isc_tpb_write);
-  if (settings.isolation == dbv::isolation::RepeatableRead) {
+  tpb->insertTag(&status, kind.readOnly ? isc_tpb_read : isc_tpb_write);
+  if (kind.snapshot) {
     tpb->insertTag(&status, isc_tpb_concurrency);
   } else {
     // Firebird has no dirty read; reading the latest committed version
@@ -54,14 +54,15 @@ ParameterBlock transactionBlock(const ClientApi& api, const ConnectionSettings& 
     tpb->insertTag(&status, isc_tpb_read_committed);
     tpb->insertTag(&status, isc_tpb_rec_version);
   }
-  tpb->insertTag(&status, settings.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
+  tpb->insertTag(&status, kind.waitOnLocks ? isc_tpb_wait : isc_tpb_nowait);
   return contents(tpb.get(), status);
 }
 
-std::string describeTransaction(const ConnectionSettings& settings) {
-  std::string text = settings.isolation == dbv::isolation::RepeatableRead ? "snapshot" : "read committed";
-  text += settings.waitOnLocks ? ", wait" : ", no wait";
-  if (settings.commitRetain) text += ", commit retaining";
+std::string describeTransaction(const TransactionKind& kind) {
+  std::string text = kind.snapshot ? "snapshot" : "read committed";
+  if (kind.readOnly) text += ", read only";
+  text += kind.waitOnLocks ? ", wait" : ", no wait";
+  if (kind.commitRetaining) text += ", commit retaining";
   return text;
 }
 

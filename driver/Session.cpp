@@ -71,22 +71,50 @@ void Session::markLost(std::uint16_t status, const std::string& message) {
   ignored.dispose();  // not examined: a connection already broken has nothing to close
 }
 
-std::shared_ptr<Transaction> Session::beginWork() {
-  if (settings_.commitRetain && retained_ && retained_->active()) return retained_;
-  const ParameterBlock tpb = transactionBlock(*api_, settings_);
+std::shared_ptr<Transaction> Session::start(const TransactionKind& kind) {
+  const ParameterBlock tpb = transactionBlock(*api_, kind);
   ClientStatus status(api_->master());
   auto transaction = std::make_shared<Transaction>(
       *api_, tracer_, link_,
       ClientRef<Firebird::ITransaction>(
-          attachment()->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data())));
-  if (tracer_.active()) tracer_.emit(dbv::trace::Transaction, "start transaction: " + describeTransaction(settings_));
+          attachment()->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data())),
+      kind.readOnly ? Transaction::Access::ReadOnly : Transaction::Access::ReadWrite);
+  if (tracer_.active()) tracer_.emit(dbv::trace::Transaction, "start transaction: " + describeTransaction(kind));
   std::erase_if(openTransactions_, [](const std::weak_ptr<Transaction>& open) { return open.expired(); });
   openTransactions_.push_back(transaction);
+  return transaction;
+}
+
+std::shared_ptr<Transaction> Session::reader() {
+  if (!reader_ || readerWaits_ != settings_.waitOnLocks) {
+    // A cursor still reading in an earlier reader keeps it until released.
+    reader_ = start({.snapshot = false, .readOnly = true, .waitOnLocks = settings_.waitOnLocks});
+    readerWaits_ = settings_.waitOnLocks;
+  }
+  return reader_;
+}
+
+std::shared_ptr<Transaction> Session::beginWork(bool readsCatalogueAlone) {
+  if (!readsCatalogueAlone) return beginReadWrite();
+  if (settings_.isolation != dbv::isolation::RepeatableRead) return reader();
+  return start({.snapshot = true, .readOnly = true, .waitOnLocks = settings_.waitOnLocks});
+}
+
+std::shared_ptr<Transaction> Session::beginReadWrite() {
+  if (settings_.commitRetain && retained_ && retained_->active()) return retained_;
+  std::shared_ptr<Transaction> transaction =
+      start({.snapshot = settings_.isolation == dbv::isolation::RepeatableRead,
+             .readOnly = false,
+             .waitOnLocks = settings_.waitOnLocks,
+             .commitRetaining = settings_.commitRetain});
   if (settings_.commitRetain) retained_ = transaction;
   return transaction;
 }
 
 void Session::commitWork(Transaction& transaction) {
+  // Nothing to make permanent. The reader goes on; any other read-only
+  // transaction ends with its last holder.
+  if (transaction.readOnly()) return;
   const bool isRetained = retained_.get() == &transaction;
   if (isRetained && settings_.commitRetain) {
     transaction.commitRetaining();
@@ -97,22 +125,18 @@ void Session::commitWork(Transaction& transaction) {
 }
 
 void Session::abandonWork(Transaction& transaction) noexcept {
+  if (&transaction == reader_.get()) return;
   transaction.rollbackQuietly();
   if (retained_.get() == &transaction) retained_.reset();
 }
 
-void Session::returnUnused(std::shared_ptr<Transaction>& transaction) noexcept {
-  // The shared transaction of CommitRetain may carry other statements' cursors.
-  if (transaction && transaction != retained_) transaction->rollbackQuietly();
-  transaction.reset();
-}
-
 void Session::endOpenTransactions() noexcept {
   for (const std::weak_ptr<Transaction>& open : openTransactions_) {
-    if (const std::shared_ptr<Transaction> transaction = open.lock()) transaction->rollbackQuietly();
+    if (const std::shared_ptr<Transaction> transaction = open.lock()) transaction->endQuietly();
   }
   openTransactions_.clear();
   retained_.reset();
+  reader_.reset();
 }
 
 }  // namespace dbvfb

@@ -3,10 +3,21 @@
 // statements run in. Commands and cursors hold it, so it stays valid for them
 // even after the program has released the connection object.
 //
-// Every executed statement runs in a transaction of its own, committed when
-// it succeeds and rolled back when it fails. While CommitRetain is on, the
-// statements share one transaction instead, committed with commit retaining
-// after each of them.
+// Every executed statement that may write runs in a transaction of its own,
+// committed when it succeeds and rolled back when it fails. While
+// CommitRetain is on, these statements share one transaction instead,
+// committed with commit retaining after each of them.
+//
+// A select that reads the catalogue alone (CatalogueRead.h) changes nothing,
+// and starting and committing a transaction that may write costs the server
+// synchronous page writes. So the session keeps one read-only read committed
+// transaction, the reader: every statement is prepared in it (preparing holds
+// nothing in it), and under read committed (and dirty read, which Firebird
+// serves as read committed) such selects run in it too, each seeing
+// everything committed before it. Under snapshot isolation a kept transaction
+// would answer from an old catalogue, so there each of them runs in a
+// read-only snapshot transaction of its own. The reader ends before the
+// detach.
 #pragma once
 
 #include <firebird/Interface.h>
@@ -19,6 +30,7 @@
 #include "ClientLibrary.h"
 #include "ClientRef.h"
 #include "ConnectionSettings.h"
+#include "ParameterBlocks.h"
 #include "Tracer.h"
 #include "Transaction.h"
 
@@ -29,7 +41,7 @@ class Session {
   explicit Session(std::shared_ptr<ClientApi> api);
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
-  ~Session();  // rolls back what is open and detaches; commits nothing
+  ~Session();  // ends what is open, committing no work, and detaches
 
   const ClientApi& api() const { return *api_; }
   ConnectionSettings& settings() { return settings_; }
@@ -47,17 +59,20 @@ class Session {
   Firebird::IAttachment* attachment() const;
   unsigned dialect() const { return static_cast<unsigned>(settings_.sqlDialect); }
 
-  // A transaction for the next statement.
-  std::shared_ptr<Transaction> beginWork();
+  // The transaction statements are prepared in.
+  std::shared_ptr<Transaction> reader();
+  // The transaction for one execution of a statement.
+  std::shared_ptr<Transaction> beginWork(bool readsCatalogueAlone);
   // Makes the statement's work permanent; throws when the server refuses,
-  // which for DDL is often only now.
+  // which for DDL is often only now. A read-only transaction has none.
   void commitWork(Transaction& transaction);
-  // After a failure: the statement's transaction is rolled back.
+  // After a failure: the statement's transaction is rolled back. The reader
+  // goes on: it holds no work, and the server has undone the failed statement.
   void abandonWork(Transaction& transaction) noexcept;
-  // A transaction that did no work (a prepared statement that never ran).
-  void returnUnused(std::shared_ptr<Transaction>& transaction) noexcept;
 
  private:
+  std::shared_ptr<Transaction> start(const TransactionKind& kind);
+  std::shared_ptr<Transaction> beginReadWrite();
   void endOpenTransactions() noexcept;
 
   std::shared_ptr<ClientApi> api_;
@@ -68,6 +83,8 @@ class Session {
   std::string address_;
   ClientRef<Firebird::IAttachment> attachment_;
   std::shared_ptr<Transaction> retained_;
+  std::shared_ptr<Transaction> reader_;
+  bool readerWaits_ = true;  // the lock wait it was started with
   // Watched so that a detach can end what cursors still hold open: the server
   // refuses to detach with active transactions.
   std::vector<std::weak_ptr<Transaction>> openTransactions_;

@@ -6,10 +6,10 @@
 namespace dbvfb {
 
 Transaction::Transaction(const ClientApi& api, const Tracer& tracer, const AttachmentLink& link,
-                         ClientRef<Firebird::ITransaction> handle)
-    : api_(api), tracer_(tracer), link_(link), handle_(std::move(handle)) {}
+                         ClientRef<Firebird::ITransaction> handle, Access access)
+    : api_(api), tracer_(tracer), link_(link), handle_(std::move(handle)), access_(access) {}
 
-Transaction::~Transaction() { rollbackQuietly(); }
+Transaction::~Transaction() { endQuietly(); }
 
 Firebird::ITransaction* Transaction::handle() const {
   if (!handle_) fail(dbv::status::InvalidHandle, "the statement's transaction has ended");
@@ -35,6 +35,22 @@ void Transaction::rollback() {
   handle()->rollback(&status);
   handle_.forget();
   tracer_.emit(dbv::trace::Transaction, "rollback");
+}
+
+void Transaction::endQuietly() noexcept {
+  if (!readOnly()) {
+    rollbackQuietly();
+    return;
+  }
+  if (!handle_) return;
+  try {
+    ClientStatus status(api_.master());
+    handle()->commit(&status);
+    handle_.forget();
+    tracer_.emit(dbv::trace::Transaction, "end read-only transaction");
+  } catch (...) {
+    handle_.reset();  // as in rollbackQuietly: nothing of it is left to end
+  }
 }
 
 void Transaction::rollbackQuietly() noexcept {

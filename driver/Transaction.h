@@ -1,6 +1,8 @@
 // One client transaction and how it ends. Commit, commit retaining and
 // rollback are traced; a transaction still active when its holder goes is
-// rolled back, never committed.
+// rolled back, never committed. A read-only one holds no work to lose or to
+// keep: it is committed when it ends, and traced as ended, never as a commit,
+// which in the log means work made permanent.
 #pragma once
 
 #include <firebird/Interface.h>
@@ -14,14 +16,17 @@ namespace dbvfb {
 
 class Transaction {
  public:
+  enum class Access { ReadWrite, ReadOnly };
+
   // The client objects outlive the transaction: their owner (Session) holds them.
   Transaction(const ClientApi& api, const Tracer& tracer, const AttachmentLink& link,
-              ClientRef<Firebird::ITransaction> handle);
+              ClientRef<Firebird::ITransaction> handle, Access access);
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
   ~Transaction();
 
   bool active() const { return static_cast<bool>(handle_); }
+  bool readOnly() const { return access_ == Access::ReadOnly; }
   // Throws DriverFailure once ended, or once the attachment is lost.
   Firebird::ITransaction* handle() const;
 
@@ -32,12 +37,16 @@ class Transaction {
   void rollback();
   // After a failure: ends the transaction whatever happens, and throws nothing.
   void rollbackQuietly() noexcept;
+  // Ends the transaction whatever happens, and throws nothing: a read-only one
+  // is committed, any other rolled back.
+  void endQuietly() noexcept;
 
  private:
   const ClientApi& api_;
   const Tracer& tracer_;
   const AttachmentLink& link_;
   ClientRef<Firebird::ITransaction> handle_;
+  Access access_;
 };
 
 }  // namespace dbvfb

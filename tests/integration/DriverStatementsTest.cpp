@@ -65,6 +65,10 @@ TEST_F(DriverStatements, EachStatementsWorkIsCommittedWhenExecuteReturns) {
     run(step.statement);
     EXPECT_EQ(observed(step.check), step.seen) << "after " << step.statement;
   }
+  // A select may write, through a procedure: the release of its cursor commits that too.
+  run("CREATE PROCEDURE RESTOCK RETURNS (N INTEGER) AS BEGIN INSERT INTO STOCK (ID) VALUES (2); N = 2; SUSPEND; END");
+  EXPECT_EQ(singleValue(writer_.get(), "SELECT N FROM RESTOCK"), "2");
+  EXPECT_EQ(observed("SELECT COUNT(*) FROM STOCK"), "1");
 }
 
 TEST_F(DriverStatements, RefusedStatementFailsFromItsOwnCallAndLeavesNothingBehind) {
@@ -96,6 +100,61 @@ TEST_F(DriverStatements, RefusedStatementFailsFromItsOwnCallAndLeavesNothingBehi
   EXPECT_TRUE(altered.ok()) << altered.message;
   run("UPDATE GOODS SET NOTE = 'after'");
   EXPECT_EQ(observed("SELECT COUNT(*) FROM GOODS WHERE NOTE = 'after'"), "2");
+}
+
+// Running a statement keeps what it uses in use until its transaction ends,
+// and Firebird refuses to drop an object in use, from any attachment. A read,
+// a catalogue probe even while its cursor is still open, leaves nothing that
+// stops a later change of what it read: by the same connection or another.
+// Another attachment changes through isql-fb, waiting for locks no longer than
+// a few seconds: the server lets go of an object another attachment merely
+// has cached only after a moment, and one still in use would wait for ever.
+TEST_F(DriverStatements, NoReadStopsALaterChangeOfWhatItRead) {
+  const auto changedByAnother = [](const std::string& change) {
+    const CommandOutput isql =
+        runIsql("SET AUTODDL OFF;\nSET TRANSACTION WAIT LOCK TIMEOUT 5;\n" + change + ";\nCOMMIT;\n", databaseAddress());
+    return StatementOutcome{isql.exitCode == 0 ? dbv::kSuccess : dbv::status::SqlError, "", isql.text, 0};
+  };
+  struct Case {
+    const char* object;  // created by the writer
+    std::string read;    // by the observer
+    bool cursorLeftOpen;
+    bool changedByReader;
+    const char* change;
+  };
+  const Case cases[] = {
+      {"CREATE TABLE PROBED (N INTEGER)", tableProbe("PROBED"), true, false, "CREATE INDEX PROBED_N ON PROBED (N)"},
+      {nullptr, tableProbe("PROBED"), true, false, "ALTER TABLE PROBED ADD M INTEGER"},
+      {nullptr, tableProbe("PROBED"), false, true, "CREATE INDEX PROBED_M ON PROBED (M)"},
+      {nullptr, tableProbe("PROBED"), true, false, "DROP TABLE PROBED"},
+      {"CREATE TABLE READ_ROWS (N INTEGER)", "SELECT * FROM READ_ROWS", false, false, "DROP TABLE READ_ROWS"},
+      {"CREATE TABLE OWN_ROWS (N INTEGER)", "SELECT * FROM OWN_ROWS", false, true, "DROP TABLE OWN_ROWS"},
+      {"CREATE TABLE JOINED_ROWS (N INTEGER)", "SELECT * FROM RDB$DATABASE JOIN JOINED_ROWS ON 1 = 1", false, false,
+       "DROP TABLE JOINED_ROWS"},
+      {"CREATE VIEW NAMES AS SELECT RDB$RELATION_NAME FROM RDB$RELATIONS", "SELECT * FROM NAMES", false, false,
+       "DROP VIEW NAMES"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.read + " then " + c.change);
+    if (c.object != nullptr) {
+      ASSERT_TRUE(execute(writer_.get(), c.object).ok()) << c.object;
+    }
+    StatementOutcome prepared;
+    auto command = detail::preparedCommand(observer_.get(), c.read, prepared);
+    ASSERT_TRUE(prepared.ok()) << prepared.message;
+    dbv::ISQLCursor* cursor = nullptr;
+    ASSERT_EQ(command->execute(&cursor), dbv::kSuccess) << errorTextOf(command.get());
+    ASSERT_NE(cursor, nullptr);
+    cursor->next();
+    if (!c.cursorLeftOpen) {
+      cursor->release();
+      command.reset();
+    }
+    const StatementOutcome changed =
+        c.changedByReader ? execute(observer_.get(), c.change) : changedByAnother(c.change);
+    EXPECT_TRUE(changed.ok()) << changed.message;
+    if (c.cursorLeftOpen) cursor->release();
+  }
 }
 
 TEST_F(DriverStatements, Big5BytesInTheStatementArriveUntranslated) {

@@ -5,7 +5,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DriverHarness.h"
@@ -21,7 +24,16 @@ struct Event {
   std::int32_t recordCategory;
   std::uint32_t owner;
   bool endsInRecord;  // a NUL within the 1024 bytes
+
+  Event(std::int32_t category, std::string text, std::int32_t recordCategory = 0, std::uint32_t owner = 0,
+        bool endsInRecord = true)
+      : category(category), text(std::move(text)), recordCategory(recordCategory), owner(owner),
+        endsInRecord(endsInRecord) {}
+  // What the test expects of an event: its category and its text.
+  bool operator==(const Event& other) const { return category == other.category && text == other.text; }
 };
+
+void PrintTo(const Event& event, std::ostream* out) { *out << event.category << " \"" << event.text << "\""; }
 
 std::vector<Event>& events() {
   static std::vector<Event> recorded;
@@ -36,12 +48,6 @@ extern "C" std::int32_t recordEvent(std::int32_t category, dbv::pSQLTRACEDesc re
   events().push_back({category, std::string(record->TraceText, length), record->TraceCategory, record->TraceOwner,
                       end != nullptr});
   return 1;  // the driver ignores the answer
-}
-
-std::vector<std::int32_t> categoriesOf(const std::vector<Event>& recorded) {
-  std::vector<std::int32_t> categories;
-  for (const Event& event : recorded) categories.push_back(event.category);
-  return categories;
 }
 
 // A probe as the program runs it: one fetch, one field read, then the cursor
@@ -92,34 +98,127 @@ class DriverTrace : public ServerDatabaseTest {
   DriverConnection connection_;
 };
 
-TEST_F(DriverTrace, ProbeAndAlterRaiseTheirEventsInOrderWithTheWholeText) {
-  connectTo(connection_);
-  ASSERT_TRUE(execute(connection_.get(), "CREATE TABLE TRACED (N INTEGER)").ok());
-  installHook();
-  const std::string probe = "SELECT * FROM RDB$RELATIONS \r\n WHERE RDB$RELATION_NAME = 'TRACED'\r\n";
-  const std::string alter = "ALTER TABLE TRACED ADD QTY Double Precision\r\n";
-  probeLikeTheProgram(connection_.get(), probe);
-  ASSERT_TRUE(execute(connection_.get(), alter).ok());
-
+// The program's pattern, two probes and an ALTER, then the disconnect, under
+// each isolation level. Under read committed (and dirty read, served as read
+// committed) the probes read in the connection's one read-only transaction,
+// started at the first prepare and ended before the detach; under snapshot
+// each probe reads in a read-only transaction of its own. A read-only
+// transaction is never shown as a commit.
+TEST_F(DriverTrace, ProbesAndAnAlterRaiseTheirEventsInOrderWithTheWholeText) {
   using namespace dbv::trace;
-  const std::vector<std::int32_t> expected = {
-      Prepare, Transaction, Execute, Fetch, Transaction,  // probe: the first row; commit at release
-      Prepare, Transaction, Execute, Transaction,         // alter: committed within execute
+  const std::string probe = "SELECT * FROM RDB$RELATIONS \r\n WHERE RDB$RELATION_NAME = 'TRACED'\r\n";
+  const Event reader = {Transaction, "start transaction: read committed, read only, wait"};
+  const Event ended = {Transaction, "end read-only transaction"};
+  const Event opened = {Execute, "execute: cursor open"};
+  const Event fetched = {Fetch, "fetch: row 1"};
+  const Event altered = {Execute, "execute: 0 rows affected"};
+  const Event committed = {Transaction, "commit"};
+  const Event disconnected = {Connect, "disconnect from " + databaseAddress()};
+  const Event probed = {Prepare, probe};
+  const auto alterOf = [&](int n) {
+    return Event{Prepare, "ALTER TABLE TRACED ADD QTY_" + std::to_string(n) + " Double Precision\r\n"};
   };
-  ASSERT_EQ(categoriesOf(events()), expected);
-  const std::vector<Event>& recorded = events();
-  EXPECT_EQ(recorded[0].text, probe) << "the statement text whole, CR LF and all";
-  EXPECT_EQ(recorded[2].text, "execute: cursor open");
-  EXPECT_EQ(recorded[3].text, "fetch: row 1");
-  EXPECT_EQ(recorded[4].text, "commit");
-  EXPECT_EQ(recorded[5].text, alter);
-  EXPECT_EQ(recorded[6].text, "start transaction: read committed, wait");
-  EXPECT_EQ(recorded[7].text, "execute: 0 rows affected");
-  EXPECT_EQ(recorded[8].text, "commit");
-  for (const Event& event : recorded) {
-    EXPECT_EQ(event.owner, kOwner) << event.text;
-    EXPECT_EQ(event.recordCategory, event.category) << event.text;
-    EXPECT_TRUE(event.endsInRecord) << event.text;
+  struct Case {
+    std::intptr_t isolation;
+    std::intptr_t waitOnLocks;
+    std::vector<Event> expected;
+  };
+  const Case cases[] = {
+      {dbv::isolation::ReadCommitted, 1,
+       {probed, reader, opened, fetched,
+        probed, opened, fetched,
+        alterOf(0), {Transaction, "start transaction: read committed, wait"}, altered, committed,
+        ended, disconnected}},
+      {dbv::isolation::DirtyRead, 0,
+       {probed, {Transaction, "start transaction: read committed, read only, no wait"}, opened, fetched,
+        probed, opened, fetched,
+        alterOf(1), {Transaction, "start transaction: read committed, no wait"}, altered, committed,
+        ended, disconnected}},
+      {dbv::isolation::RepeatableRead, 1,
+       {probed, reader, {Transaction, "start transaction: snapshot, read only, wait"}, opened, fetched, ended,
+        probed, {Transaction, "start transaction: snapshot, read only, wait"}, opened, fetched, ended,
+        alterOf(2), {Transaction, "start transaction: snapshot, wait"}, altered, committed,
+        ended, disconnected}},
+  };
+  {
+    DriverConnection setup;
+    connectTo(setup);
+    ASSERT_TRUE(execute(setup.get(), "CREATE TABLE TRACED (N INTEGER)").ok());
+  }
+  for (std::size_t n = 0; n < std::size(cases); ++n) {
+    const Case& c = cases[n];
+    SCOPED_TRACE("isolation " + std::to_string(c.isolation));
+    DriverConnection connection;
+    ASSERT_EQ(connection->setOption(dbv::connopt::TransIsolation, c.isolation), dbv::kSuccess);
+    ASSERT_EQ(connection->setOption(dbv::connopt::WaitOnLocks, c.waitOnLocks), dbv::kSuccess);
+    connectTo(connection);
+    events().clear();
+    ASSERT_EQ(connection->setOption(dbv::connopt::TraceCallback, reinterpret_cast<std::intptr_t>(&recordEvent)),
+              dbv::kSuccess);
+    ASSERT_EQ(connection->setOption(dbv::connopt::TraceOwner, kOwner), dbv::kSuccess);
+    probeLikeTheProgram(connection.get(), probe);
+    probeLikeTheProgram(connection.get(), probe);
+    ASSERT_TRUE(execute(connection.get(), alterOf(static_cast<int>(n)).text).ok());
+    ASSERT_EQ(connection->disconnect(), dbv::kSuccess);
+
+    ASSERT_EQ(events(), c.expected);
+    for (const Event& event : events()) {
+      EXPECT_EQ(event.owner, kOwner) << event.text;
+      EXPECT_EQ(event.recordCategory, event.category) << event.text;
+      EXPECT_TRUE(event.endsInRecord) << event.text;
+    }
+  }
+}
+
+// Only a select of the catalogue alone reads in the connection's kept
+// transaction: everything else a statement uses stays in use until its
+// transaction ends, and a monitoring table answers from a snapshot taken once
+// per transaction. Every other statement shows a transaction of its own.
+TEST_F(DriverTrace, OnlyASelectOfTheCatalogueAloneReadsInTheKeptTransaction) {
+  connectTo(connection_);
+  for (const char* setup : {"CREATE TABLE OWN_ROWS (N INTEGER)", "CREATE TABLE RDB$OWN_ROWS (N INTEGER)",
+                            "CREATE VIEW OWN_VIEW AS SELECT RDB$RELATION_NAME FROM RDB$RELATIONS",
+                            "CREATE PROCEDURE OWN_ROW RETURNS (N INTEGER) AS BEGIN N = 1; SUSPEND; END"}) {
+    ASSERT_TRUE(execute(connection_.get(), setup).ok()) << setup;
+  }
+  struct Case {
+    const char* statement;
+    bool kept;
+  };
+  const Case cases[] = {
+      {"SELECT * FROM RDB$RELATIONS \r\n WHERE RDB$RELATION_NAME = 'OWN_ROWS'\r\n", true},
+      {"SELECT * FROM RDB$RELATION_FIELDS \r\nWHERE RDB$RELATION_NAME = 'OWN_ROWS'\r\nAND RDB$FIELD_NAME = 'N'\r\n",
+       true},
+      {"SELECT * FROM RDB$INDICES \r\n WHERE RDB$INDEX_NAME = 'RDB$INDEX_0'\r\n", true},
+      {"SELECT R.RDB$RELATION_NAME FROM RDB$RELATIONS R JOIN RDB$RELATION_FIELDS F "
+       "ON F.RDB$RELATION_NAME = R.RDB$RELATION_NAME",
+       true},
+      {"SELECT * FROM OWN_ROWS", false},
+      {"SELECT * FROM RDB$OWN_ROWS", false},
+      {"SELECT R.RDB$RELATION_NAME FROM RDB$RELATIONS R JOIN OWN_ROWS ON 1 = 1", false},
+      {"SELECT * FROM RDB$DATABASE WHERE EXISTS (SELECT 1 FROM OWN_ROWS)", false},
+      {"SELECT * FROM OWN_VIEW", false},
+      {"SELECT * FROM OWN_ROW", false},
+      {"SELECT COUNT(*) FROM RDB$RELATIONS", false},
+      {"SELECT * FROM MON$DATABASE", false},
+      {"EXECUTE BLOCK RETURNS (N INTEGER) AS BEGIN N = 1; SUSPEND; END", false},
+  };
+  installHook();
+  for (const Case& c : cases) {
+    events().clear();
+    const QueryOutcome outcome = query(connection_.get(), c.statement);
+    std::vector<std::string> transactionTexts;
+    for (const Event& event : events()) {
+      if (event.category == dbv::trace::Transaction) transactionTexts.push_back(event.text);
+    }
+    EXPECT_TRUE(outcome.ok()) << c.statement << ": " << outcome.message;
+    if (c.kept) {
+      EXPECT_EQ(transactionTexts, std::vector<std::string>{}) << c.statement;
+    } else {
+      ASSERT_FALSE(transactionTexts.empty()) << c.statement;
+      EXPECT_EQ(transactionTexts.front(), "start transaction: read committed, wait") << c.statement;
+      EXPECT_EQ(transactionTexts.back(), "commit") << c.statement;
+    }
   }
 }
 

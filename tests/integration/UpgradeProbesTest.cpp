@@ -1,11 +1,13 @@
 // The catalogue probes and guarded column additions against the real server.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "CatalogueProbes.h"
 #include "Exceptions.h"
+#include "ProgramConfig.h"
 #include "SampleDatabase.h"
 #include "UpgradeSession.h"
 
@@ -113,6 +115,62 @@ TEST_F(UpgradeProbes, FailedAdditionsAnswerFalseAndTheStatementObjectGoesOn) {
   // Nothing the failures left behind blocks a later change of the same table.
   EXPECT_TRUE(AddVarcharField(Query(), "UPAY_MASTER", "ACC_YM", "7"));
   EXPECT_EQ(Describe("UPAY_MASTER", "ACC_YM"), "ACC_YM 37 7\nformat 2\n");
+}
+
+// Every probe answers from everything committed before it, by this program
+// or by another attachment, under each isolation level the connection file
+// can name, although the connection keeps a transaction open for reading
+// the catalogue where that still shows every committed change.
+TEST_F(UpgradeProbes, ProbesSeeEveryChangeCommittedBeforeThemUnderEachIsolationLevel) {
+  for (const std::string isolation : {"ReadCommited", "RepeatableRead", "DirtyRead"}) {
+    SCOPED_TRACE(isolation);
+    UpgradeSession session(database_->Target(), sample::ProgramConfig::RealDriver(), isolation);
+    TSQLQuery& query = session.Query();
+    const std::string ours = "OURS_" + UpperCaseAscii(isolation);
+    const std::string theirs = "THEIRS_" + UpperCaseAscii(isolation);
+    const auto byUs = [&](const std::string& statement) {
+      query.Close();
+      query.ClearLines();
+      query.AddLine(statement);
+      query.ExecSQL(false);
+    };
+    const auto byAnother = [&](const std::string& statement) {
+      EXPECT_EQ(database_->Isql(statement + ";\nCOMMIT;"), "") << statement;
+    };
+    const auto columnMissing = [&](const std::string& table) {
+      query.Close();
+      query.ClearLines();
+      for (const std::string& line : ColumnProbeLines(table, "QTY")) query.AddLine(line);
+      query.Open();
+      return query.FieldByName("RDB$FIELD_NAME").IsNull();
+    };
+    struct Case {
+      const char* change;
+      std::function<void()> make;
+      std::function<bool()> missing;
+    };
+    const Case cases[] = {
+        {"a table created by this program", [&] { byUs("CREATE TABLE " + ours + " (N INTEGER)"); },
+         [&] { return TableMissing(query, ours); }},
+        {"a table created by another attachment", [&] { byAnother("CREATE TABLE " + theirs + " (N INTEGER)"); },
+         [&] { return TableMissing(query, theirs); }},
+        {"a column added by this program", [&] { EXPECT_TRUE(AddDoubleField(query, ours, "QTY")); },
+         [&] { return columnMissing(ours); }},
+        {"a column added by another attachment",
+         [&] { byAnother("ALTER TABLE " + theirs + " ADD QTY DOUBLE PRECISION"); },
+         [&] { return columnMissing(theirs); }},
+        {"an index created by this program", [&] { byUs("CREATE INDEX " + ours + "_N ON " + ours + " (N)"); },
+         [&] { return IndexMissing(query, ours + "_N"); }},
+        {"an index created by another attachment",
+         [&] { byAnother("CREATE INDEX " + theirs + "_N ON " + theirs + " (N)"); },
+         [&] { return IndexMissing(query, theirs + "_N"); }},
+    };
+    for (const Case& c : cases) {
+      EXPECT_TRUE(c.missing()) << "before " << c.change;
+      c.make();
+      EXPECT_FALSE(c.missing()) << "after " << c.change;
+    }
+  }
 }
 
 TEST_F(UpgradeProbes, TableProbeLetsAFailureOfTheServerThrough) {

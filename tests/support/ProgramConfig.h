@@ -14,15 +14,17 @@ namespace sample {
 class ProgramConfig {
  public:
   // database: the connection string, e.g. SampleDatabase::Target();
-  // driverLibrary: the LibraryName to load, the build's real driver by default.
-  explicit ProgramConfig(const std::string& database, const std::string& driverLibrary = RealDriver())
+  // driverLibrary: the LibraryName to load, the build's real driver by default;
+  // isolation: the "Firebird TransIsolation" of the connection file.
+  explicit ProgramConfig(const std::string& database, const std::string& driverLibrary = RealDriver(),
+                         const std::string& isolation = "ReadCommited")
       : configHome_("XDG_CONFIG_HOME", folder_.PathOf("config")) {
     const auto& server = corvantis::test::firebirdServer();
     const std::string connections = folder_.Write(
         "dbvconnections.ini", "[Quintara]\nDriverName=Firebird\nDatabase=" + database + "\nUser_Name=" +
                                   server.user + "\nPassword=" + server.password +
                                   "\nServerCharSet=\nSQLDialect=3\nBlobSize=-1\nCommitRetain=False\n"
-                                  "WaitOnLocks=True\nFirebird TransIsolation=ReadCommited\nTrim Char=False\n");
+                                  "WaitOnLocks=True\nFirebird TransIsolation=" + isolation + "\nTrim Char=False\n");
     const std::string drivers =
         folder_.Write("dbvdrivers.ini", "[Firebird]\nLibraryName=" + driverLibrary +
                                             "\nVendorLib=libfbclient.so.2\nGetDriverFunc=getSQLDriverFIREBIRD\n");
