@@ -28,9 +28,11 @@ done
 echo "== 1000 catalogue probes" >&2
 BUILD_DIR=$here/../build bash "$here/probes/run.sh" >"$log"
 first() { grep -m 1 "$1" "$log" | awk -F: '{ split($2, f, " "); print f[1] }'; }
-ratio=$(first 'ratio driver')
-times="$(first 'driver, one') ms vs isql-fb $(first 'isql-fb, one') ms"
-row "1000 probes, one attachment (forced writes on)" "$times" "$ratio"
+driver_ms=$(first 'driver, one')
+row "1000 probes vs isql-fb, one transaction (forced writes on)" \
+  "$driver_ms ms vs isql-fb $(first 'isql-fb, one transaction') ms" "$(first 'ratio driver / isql-fb one')"
+row "1000 probes vs isql-fb, committing each (forced writes on)" \
+  "$driver_ms ms vs isql-fb $(first 'isql-fb, a commit after each') ms" "$(first 'ratio driver / isql-fb commit')"
 
 echo "== live log" >&2
 bash "$here/log/run.sh" 10000 3 >"$log"

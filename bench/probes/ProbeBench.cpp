@@ -3,19 +3,24 @@
 // server in the same run.
 //
 // A probe is what the program does for each table or column it asks about:
-// prepare, execute, fetch the first row, release the cursor (which commits)
-// and the command. isql-fb's time includes its own start and attach, so that
-// is measured as well, with an input file holding no statement, and shown
-// beside the ratio.
+// prepare, execute, fetch the first row, release the cursor and the command.
+// isql-fb's time includes its own start and attach, so that is measured as
+// well, with an input file holding no statement, and shown beside the ratios.
 //
-// Each probe the driver sends runs in a transaction of its own, and starting
-// and committing one writes pages; isql-fb runs all its queries in one. So
-// the run is made twice: with the database's forced (synchronous) writes on,
-// as a production database has them, and off, where only the round trips and
-// the work of both sides count.
+// isql-fb runs twice: all its queries in one transaction (the goal to reach),
+// and with a COMMIT after each query (the same transactions as a driver that
+// starts and commits one per probe). Starting and committing a transaction
+// that may write costs page writes, so every run is made with the database's
+// forced (synchronous) writes on, as a production database has them, and off,
+// where only the round trips and the work of both sides count.
 //
-// Usage: ProbeBench [probe count]   (default 1000)
+// The machine is shared: each measurement is repeated, the driver running
+// first in one repeat and last in the next so that the order favours no side,
+// and the fastest time of each side is kept.
+//
+// Usage: ProbeBench [probe count] [repeats]   (default 1000 and 3)
 // The server and credentials come from the CORVANTIS_FB_* settings.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -117,11 +122,18 @@ double millisecondsSince(Clock::time_point start) {
   return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// The fastest of several timings of one side.
+struct Fastest {
+  double ms = 0;
+  void add(double measured) { ms = ms == 0 ? measured : std::min(ms, measured); }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int count = argc > 1 ? std::atoi(argv[1]) : 1000;
-  if (count <= 0) stop("the probe count must be positive");
+  const int repeats = argc > 2 ? std::atoi(argv[2]) : 3;
+  if (count <= 0 || repeats <= 0) stop("the probe count and the repeats must be positive");
   if (!corvantis::test::serverIsUp()) {
     stop("no Firebird server answers on " + firebirdServer().host + "; start it with scripts/fb-server-start.sh");
   }
@@ -132,35 +144,52 @@ int main(int argc, char** argv) {
   if (runIsql(schema + "COMMIT;\n", database.connectionString()).exitCode != 0) stop("cannot create the tables");
 
   const std::vector<std::string> texts = probeTexts(count);
-  std::string script;
-  for (const std::string& text : texts) script += text + ";\n";
+  std::string oneTransaction;
+  std::string commitEach;
+  for (const std::string& text : texts) {
+    oneTransaction += text + ";\n";
+    commitEach += text + ";\nCOMMIT;\n";
+  }
+  const auto timedIsql = [&](const std::string& script) {
+    const Clock::time_point start = Clock::now();
+    const CommandOutput isql = runIsql(script, database.connectionString());
+    const double ms = millisecondsSince(start);
+    if (isql.exitCode != 0) stop("isql-fb failed:\n" + isql.text.substr(0, 2000));
+    return ms;
+  };
 
   const DriverObjects objects = connectThroughDriver(database.connectionString());
   probeThroughDriver(objects.connection, probeTexts(10));  // the first prepares warm the server's metadata cache
-  std::printf("probes: %d, isql-fb's own start and attach included in its time\n", count);
+  std::printf("probes: %d, %d repeats, the fastest of each kept; isql-fb's own start and attach included in its time\n",
+              count, repeats);
   for (const bool forcedWrites : {true, false}) {
     if (!forcedWrites) {
       const CommandOutput gfix =
           corvantis::test::runWithCredentials("gfix -write async " + corvantis::test::shellQuoted(database.connectionString()));
       if (gfix.exitCode != 0) stop("gfix failed:\n" + gfix.text);
     }
-    Clock::time_point start = Clock::now();
-    const int driverFound = probeThroughDriver(objects.connection, texts);
-    const double driverMs = millisecondsSince(start);
-
-    start = Clock::now();
-    const CommandOutput isql = runIsql(script, database.connectionString());
-    const double isqlMs = millisecondsSince(start);
-    if (isql.exitCode != 0) stop("isql-fb failed:\n" + isql.text.substr(0, 2000));
-    start = Clock::now();
-    runIsql("", database.connectionString());
-    const double isqlStartMs = millisecondsSince(start);
+    Fastest driver, isqlOne, isqlEach, isqlStart;
+    int driverFound = 0;
+    for (int repeat = 0; repeat < repeats; ++repeat) {
+      const auto driverRun = [&] {
+        const Clock::time_point start = Clock::now();
+        driverFound = probeThroughDriver(objects.connection, texts);
+        driver.add(millisecondsSince(start));
+      };
+      if (repeat % 2 == 0) driverRun();
+      isqlOne.add(timedIsql(oneTransaction));
+      isqlEach.add(timedIsql(commitEach));
+      if (repeat % 2 != 0) driverRun();
+      isqlStart.add(timedIsql(""));
+    }
 
     std::printf("\nforced writes %s (%d probes found a row)\n", forcedWrites ? "on, as created" : "off", driverFound);
-    std::printf("  driver, one attachment:     %8.1f ms  (%.3f ms a probe)\n", driverMs, driverMs / count);
-    std::printf("  isql-fb, one input file:    %8.1f ms  (of which start and attach %.1f ms)\n", isqlMs,
-                isqlStartMs);
-    std::printf("  ratio driver / isql-fb:     %8.2f\n", driverMs / isqlMs);
+    std::printf("  driver, one attachment:           %8.1f ms  (%.3f ms a probe)\n", driver.ms, driver.ms / count);
+    std::printf("  isql-fb, one transaction:         %8.1f ms\n", isqlOne.ms);
+    std::printf("  isql-fb, a commit after each:     %8.1f ms\n", isqlEach.ms);
+    std::printf("  isql-fb's start and attach alone: %8.1f ms\n", isqlStart.ms);
+    std::printf("  ratio driver / isql-fb one transaction: %6.2f\n", driver.ms / isqlOne.ms);
+    std::printf("  ratio driver / isql-fb commit each:     %6.2f\n", driver.ms / isqlEach.ms);
   }
   objects.connection->disconnect();
   objects.connection->release();

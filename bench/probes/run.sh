@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the probe benchmark and the driver, starts the test server when it is
 # not running, and prints the cost of 1000 catalogue probes through the driver
-# against isql-fb sending the same statements. Extra arguments go to the
-# program (the probe count). BUILD_DIR overrides the build folder.
+# against isql-fb sending the same statements, in one transaction and with a
+# COMMIT after each. Extra arguments go to the program (the probe count and
+# the repeats). BUILD_DIR overrides the build folder.
 set -euo pipefail
 
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
