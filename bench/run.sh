@@ -38,9 +38,14 @@ echo "== live log" >&2
 bash "$here/log/run.sh" 10000 3 >"$log"
 read -r _ on off ratio < <(grep '^median' "$log")
 row "live log: 46 steps with monitor on vs off (10000 rows)" "${on} s vs ${off} s" "$ratio"
-flood=$(grep '^flood' "$log")
+flood=$(grep '^flood:' "$log")
 per_line=$(awk '{ print $NF }' <<<"$flood")
 row "log flood: cost per line, 100000 lines vs 1000" "$(sed -E 's/.*\(([0-9.]+) us.*\(([0-9.]+) us.*/\2 us vs \1 us a line/' <<<"$flood")" "$per_line"
+flood=$(grep '^flood, Win32' "$log")
+if grep -q 'us/line' <<<"$flood"; then
+  row "log flood, Win32 face under Wine: 3000 lines vs 300" \
+    "$(sed -E 's/.*\(([0-9.]+) us.*\(([0-9.]+) us.*/\2 us vs \1 us a line/' <<<"$flood")" "$(awk '{ print $NF }' <<<"$flood")"
+fi
 
 echo "== peak memory" >&2
 bash "$here/memory/run.sh" 100000 >"$log"
