@@ -66,20 +66,8 @@ start_program() {
   PROGRAM_PID=$!
 }
 
-# wait_exit SECONDS: waits for the program to end; PROGRAM_STATUS is its status.
-wait_exit() {
-  local _
-  for _ in $(seq $(($1 * 10))); do
-    if ! kill -0 "$PROGRAM_PID" 2>/dev/null; then
-      PROGRAM_STATUS=0
-      wait "$PROGRAM_PID" || PROGRAM_STATUS=$?
-      PROGRAM_PID=
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
+# shellcheck source=../support/program-process.sh
+source "$CORVANTIS_SOURCE_DIR/tests/support/program-process.sh"
 
 boxreader() { "$WINE" "$CORVANTIS_WINDOWS_BIN_DIR/boxreader.exe" "$@"; }
 
