@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the demo need.
 # Idempotent: packages already present are left alone. Runs as root.
-#   install-deps.sh           all of them: the Linux build and its tests, and the Windows build
+#   install-deps.sh           all of them: the Linux build and its tests, the Windows build, the packages
 #   install-deps.sh windows   only what the Windows cross build and its tests under Wine need
 set -euo pipefail
 
@@ -24,9 +24,14 @@ windows_packages=(
   fonts-wqy-microhei           # the Chinese font the prefix links its dialog fonts to
   imagemagick                  # screenshots of the Windows program
 )
+package_packages=(
+  dpkg-dev                     # dpkg-shlibdeps and dpkg-buildflags, for the Debian package
+  lintian desktop-file-utils   # checking the Debian package and its desktop entry
+  fontconfig                   # fc-list: which package holds the log's Chinese font
+)
 
 case "${1:-all}" in
-  all) packages=("${linux_packages[@]}" "${windows_packages[@]}") ;;
+  all) packages=("${linux_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}") ;;
   windows) packages=("${windows_packages[@]}") ;;
   *) echo "usage: $0 [windows]" >&2; exit 2 ;;
 esac
