@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The whole test suite: installs what is missing, builds, starts the Firebird
 # server on 127.0.0.1, runs every tier (then the sanitizer build, the Windows
-# build with its tiers under Wine, and the fuzzers), and stops the server
-# again, also when tests fail. Every build here treats warnings as errors.
+# build with its tiers under Wine, the packages' tests, and the fuzzers), and
+# stops the server again, also when tests fail. Every build here treats
+# warnings as errors, except the packages' (a packager's build).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -42,6 +43,11 @@ fi
 if [ "${CORVANTIS_SKIP_WINDOWS:-0}" != 1 ]; then
   echo "== Windows build and its tiers under Wine"
   bash scripts/run-windows-tests.sh || failed=1
+fi
+
+if [ "${CORVANTIS_SKIP_PACKAGES:-0}" != 1 ]; then
+  echo "== packages: made, checked, installed and run"
+  bash scripts/run-package-tests.sh || failed=1
 fi
 
 if [ -x scripts/run-fuzzers.sh ] && [ "${CORVANTIS_SKIP_FUZZ:-0}" != 1 ]; then

@@ -9,39 +9,15 @@ cd "$(dirname "$0")/.."
 
 bash scripts/build-windows.sh -DCORVANTIS_WERROR=ON || { echo "the Windows build failed"; exit 1; }
 
-# Debian's wine64 keeps its programs outside the PATH.
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
-source scripts/xvfb.sh
-
-WINEPREFIX=$(mktemp -d /tmp/corvantis-wine-XXXXXX)
-export WINEPREFIX WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all
+# shellcheck source=wine-prefix.sh
+source scripts/wine-prefix.sh
 logs=$(mktemp -d /tmp/corvantis-wine-logs-XXXXXX)
-server_pid=
-
 cleanup() {
-  if [ -n "$server_pid" ]; then
-    "$wineserver" -k 2>/dev/null || true  # the prefix's server, and any program left running in it
-    wait "$server_pid" 2>/dev/null || true
-  fi
-  xvfb_stop
-  rm -rf "$WINEPREFIX" "$logs"
+  wine_prefix_stop
+  rm -rf "$logs"
 }
 trap cleanup EXIT
-
-xvfb_start "$logs/xvfb.log" || exit 1
-# The server first, on its own: one started by the first wine command would
-# keep the caller's output pipes open after the command ends.
-"$wineserver" -p -f >"$logs/wineserver.log" 2>&1 &
-server_pid=$!
-"$wine" wineboot -i >"$logs/wineboot.log" 2>&1 || { echo "wineboot failed:"; cat "$logs/wineboot.log"; exit 1; }
-# As on a Traditional Chinese Windows, the dialog and window fonts fall back to
-# a Chinese font for what they lack, so that Big5 text shows as characters.
-for font in "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma"; do
-  "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$font" \
-    /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >>"$logs/wineboot.log" 2>&1 ||
-    { echo "linking the font $font failed:"; cat "$logs/wineboot.log"; exit 1; }
-done
+wine_prefix_start "$logs" || exit 1
 
 ctest --test-dir build-windows --output-on-failure --timeout 300 ${CORVANTIS_WINDOWS_TIERS:+-L "$CORVANTIS_WINDOWS_TIERS"}
 status=$?
