@@ -130,7 +130,7 @@ bool FormVelmarLogic::AddDoubleField(const std::string& table, const std::string
 }
 
 void FormVelmarLogic::AppendLogLine(const std::string& text) {
-  for (const std::u16string& line : DisplayLines(text)) AddLogLine(line);
+  AddLogLines(DisplayLines(text));
 }
 
 void FormVelmarLogic::ShowWarning(const std::string& message) {

@@ -9,6 +9,7 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "DriverContract.h"
 #include "SQLConnection.h"
@@ -66,7 +67,9 @@ class FormVelmarLogic {
   virtual void DestroyNativeWindow() = 0;
   virtual void FreeVisualParts() = 0;  // Panel3 with Memo1, Panel2, Panel1
   virtual void FreeTimer() = 0;
-  virtual void AddLogLine(const std::u16string& line) = 0;  // at the end of Memo1, kept in sight
+  // The lines of one event at the end of Memo1, in one go (the view scrolls
+  // once for them), kept in sight.
+  virtual void AddLogLines(const std::vector<std::u16string>& lines) = 0;
   virtual void RepaintNow() = 0;  // paints the main window before returning, taking no queued message
 
  private:

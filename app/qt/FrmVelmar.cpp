@@ -4,7 +4,9 @@
 #include <QCoreApplication>
 #include <QFont>
 #include <QScreen>
+#include <QStringList>
 #include <QTextBlock>
+#include <QTextDocument>
 #include <QTextCursor>
 #include <QTextOption>
 #include <QVBoxLayout>
@@ -122,12 +124,16 @@ void TFormVelmar::FreeVisualParts() {
 
 void TFormVelmar::FreeTimer() { Timer1.reset(); }
 
-void TFormVelmar::AddLogLine(const std::u16string& line) {
-  const QString text = QString::fromStdU16String(line);
+void TFormVelmar::AddLogLines(const std::vector<std::u16string>& lines) {
+  QStringList joined;
+  for (const std::u16string& line : lines) joined << QString::fromStdU16String(line);
+  const QString text = joined.join(u'\n');
+  QTextDocument* document = Memo1->document();
+  const int firstNewBlock = logEmpty_ ? 0 : document->blockCount();
   // The insertion point stays at the end once there: the user's typing waits
   // in the queue while the run holds the loop.
   if (!Memo1->textCursor().atEnd()) Memo1->moveCursor(QTextCursor::End);
-  if (!logEmpty_ && Memo1->document()->isEmpty()) {
+  if (!logEmpty_ && document->isEmpty()) {
     // Only an empty first line leaves the document empty; appending would
     // then fill that line again instead of starting the next.
     QTextCursor end = Memo1->textCursor();
@@ -139,12 +145,12 @@ void TFormVelmar::AddLogLine(const std::u16string& line) {
     Memo1->appendPlainText(text);
   }
   logEmpty_ = false;
-  // What changed on screen: the new line, wrapped or not; a scroll the view
-  // made is the toolkit's own pending change and is painted with it.
-  QTextCursor added(Memo1->document()->lastBlock());
-  QRect changed = Memo1->cursorRect(added);
-  added.movePosition(QTextCursor::EndOfBlock);
-  changed = changed.united(Memo1->cursorRect(added));
+  // What changed on screen: the new lines, wrapped or not; a scroll the view
+  // made is the toolkit's own pending change and is painted with them.
+  QTextCursor end(document);
+  end.movePosition(QTextCursor::End);
+  QRect changed = Memo1->cursorRect(QTextCursor(document->findBlockByNumber(firstNewBlock)));
+  changed = changed.united(Memo1->cursorRect(end));
   changed.setLeft(0);
   changed.setRight(Memo1->viewport()->width());
   changedLog_ += changed;

@@ -42,7 +42,7 @@ class TFormVelmar : public QWidget, public FormVelmarLogic {
   void DestroyNativeWindow() override;
   void FreeVisualParts() override;
   void FreeTimer() override;
-  void AddLogLine(const std::u16string& line) override;
+  void AddLogLines(const std::vector<std::u16string>& lines) override;
 
   bool placed_ = false;
   bool logEmpty_ = true;  // no line appended yet

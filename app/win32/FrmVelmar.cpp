@@ -149,8 +149,9 @@ void TFormVelmar::PlaceOnDesktop() {
 }
 
 // Every line ends with CR LF in the view, the insertion point after it.
-void TFormVelmar::AddLogLine(const std::u16string& line) {
-  const std::u16string text = line + u"\r\n";
+void TFormVelmar::AddLogLines(const std::vector<std::u16string>& lines) {
+  std::u16string text;
+  for (const std::u16string& line : lines) text += line + u"\r\n";
   const LRESULT length = SendMessageW(Memo1, WM_GETTEXTLENGTH, 0, 0);
   SendMessageW(Memo1, EM_SETSEL, static_cast<WPARAM>(length), length);
   SendMessageW(Memo1, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text)));

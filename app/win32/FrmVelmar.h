@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "FormVelmarLogic.h"
 #include "Panel.h"
@@ -62,7 +63,7 @@ class TFormVelmar : public FormVelmarLogic {
   void DestroyNativeWindow() override;
   void FreeVisualParts() override;
   void FreeTimer() override;
-  void AddLogLine(const std::u16string& line) override;
+  void AddLogLines(const std::vector<std::u16string>& lines) override;
 
   void LayOut();
 

@@ -77,7 +77,7 @@ class RecordingForm : public FormVelmarLogic {
   void DestroyNativeWindow() override { Record("destroy native window"); }
   void FreeVisualParts() override { Record("free visual parts"); }
   void FreeTimer() override { Record("free timer"); }
-  void AddLogLine(const std::u16string&) override { Record("line"); }
+  void AddLogLines(const std::vector<std::u16string>&) override { Record("lines"); }
   void RepaintNow() override { Record("repaint"); }
 
   std::vector<std::string>& calls_;
@@ -160,7 +160,7 @@ TEST(FormLogic, ATraceLineFailureIsReportedOnceTheLoopRunsAgain) {
   std::vector<std::string> calls;
   struct FailingForm : RecordingForm {
     explicit FailingForm(std::vector<std::string>& calls) : RecordingForm(Step::Passes, Step::Passes, calls) {}
-    void AddLogLine(const std::u16string&) override { throw EDatabaseError("no room for the line"); }
+    void AddLogLines(const std::vector<std::u16string>&) override { throw EDatabaseError("no room for the line"); }
   } form(calls);
   dbv::SQLTRACEDesc record{};
   for (int i = 0; i < 3; ++i) form.SQLMonitor1LogTrace(form.SQLMonitor1.get(), &record);
