@@ -92,7 +92,7 @@ endforeach()
 
 # The window's own icon (app/qt/MainIcon.xpm, 32x32) is the one source of the
 # theme's icons, converted at build time so the two can never differ. 48x48
-# is the size the icon theme specification asks for at least; the larger
+# is the least size freedesktop.org's icon theme rules ask for; the larger
 # sizes are whole multiples, so the pixels stay sharp.
 find_program(IMAGEMAGICK_CONVERT convert HINTS /usr/bin REQUIRED)
 set(icon_source ${PROJECT_SOURCE_DIR}/app/qt/MainIcon.xpm)
