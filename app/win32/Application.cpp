@@ -1,7 +1,6 @@
 #include "Application.h"
 
 #include <memory>
-#include <stdexcept>
 #include <vector>
 
 #include "ApplicationTitle.h"
@@ -15,8 +14,6 @@ namespace {
 constexpr wchar_t kClassName[] = L"TApplication";
 constexpr wchar_t kIconName[] = L"MAINICON";
 constexpr UINT kPostedCall = WM_APP + 1;  // lParam: a std::function<void()> the loop runs and deletes
-
-TApplication* instance = nullptr;
 
 std::u16string ExecutablePath() {
   std::vector<wchar_t> path(MAX_PATH);
@@ -55,7 +52,6 @@ class DisabledThreadWindows {
 }  // namespace
 
 TApplication::TApplication(const char*) : title_(::ApplicationTitle(ExecutablePath(), u'\\')) {
-  instance = this;
   icon_ = LoadIconW(GetModuleHandleW(nullptr), kIconName);
   RegisterWindowClass(kClassName, &ForwardingProcedure<TApplication>, icon_, nullptr);
   // No size of its own: its only part on screen is its task-bar entry.
@@ -75,13 +71,10 @@ TApplication::~TApplication() {
   }
   ForgetOwner(handle_.get());
   handle_.reset();
-  if (instance == this) instance = nullptr;
 }
 
-TApplication& TApplication::Instance() {
-  if (instance == nullptr) throw std::logic_error("no application object exists yet");
-  return *instance;
-}
+// The one desktop of the Windows program is this face's application object.
+TApplication& TApplication::Instance() { return static_cast<TApplication&>(Desktop::Current()); }
 
 void TApplication::SetMainWindow(HWND window) {
   if (mainWindow_ == nullptr) mainWindow_ = window;
