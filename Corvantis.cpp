@@ -9,15 +9,18 @@
 #include "FrmVelmar.h"
 
 int main(int, char* argv[]) {
-  TApplication Application(argv[0]);
+  // The application object is made inside the guard too: a start-up that
+  // fails there (no window for the task-bar entry) is reported like any.
+  std::unique_ptr<TApplication> Application;
   std::unique_ptr<TFormVelmar> FormVelmar;
   try {
+    Application = std::make_unique<TApplication>(argv[0]);
     FormVelmar = std::make_unique<TFormVelmar>();
     TApplication::ShowMainWindow(*FormVelmar);
   } catch (...) {
     ReportStartupFailure(std::current_exception());
     return 1;
   }
-  Application.RunMessageLoop();
+  Application->RunMessageLoop();
   return 0;
 }

@@ -1,11 +1,11 @@
 #include "ErrorReport.h"
 
-#include <cstdio>
 #include <string>
 
 #include "Desktop.h"
 #include "Exceptions.h"
 #include "FullStop.h"
+#include "LastResortReport.h"
 #include "ModalBox.h"
 
 namespace {
@@ -34,9 +34,9 @@ void ShowOrComplain(Caption&& caption, const std::string& message) noexcept {
   try {
     ShowModalBox(BoxIcon::Stop, caption(), message);
   } catch (...) {
-    // No box could be shown (no application object, no memory left):
-    // standard error is all that is left.
-    std::fprintf(stderr, "%s\n", message.c_str());
+    // No box could be shown: no application object (it failed to start), or
+    // no memory left.
+    LastResortReport(kStartupCaption, message);
   }
 }
 
