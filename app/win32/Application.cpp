@@ -57,6 +57,11 @@ class DisabledThreadWindows {
 }  // namespace
 
 TApplication::TApplication(const char*) : title_(::ApplicationTitle(ExecutablePath(), u'\\')) {
+  // The run holds the message loop for as long as it takes, painting each
+  // log line itself. Windows would declare the window hung after five
+  // seconds without a message taken and put a frozen copy of it on screen
+  // in its place; the live log must keep moving instead.
+  DisableProcessWindowsGhosting();
   icon_ = LoadIconW(GetModuleHandleW(nullptr), kIconName);
   RegisterWindowClass(kClassName, &ForwardingProcedure<TApplication>, icon_, nullptr);
   // No size of its own: its only part on screen is its task-bar entry.
