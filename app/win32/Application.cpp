@@ -90,6 +90,10 @@ void TApplication::SetMainWindow(HWND window) {
   if (mainWindow_ == nullptr) mainWindow_ = window;
 }
 
+void TApplication::MainWindowDestroyed(HWND window) {
+  if (mainWindow_ == window) mainWindow_ = nullptr;
+}
+
 void TApplication::ShowMainWindow(TFormVelmar& form) { ShowMainWindow(form, RequestedShowState()); }
 
 // Windows gives the process's first ShowWindow call the show state of the

@@ -39,8 +39,10 @@ class TApplication : public Desktop {
   HWND Handle() const { return handle_.get(); }  // the owner of the main window
   HICON Icon() const { return icon_; }
   // The first window created becomes the main window; it restores with the
-  // task-bar entry.
+  // task-bar entry. Once it is destroyed there is none, and the application
+  // window keeps no handle of it.
   void SetMainWindow(HWND window);
+  void MainWindowDestroyed(HWND window);
 
   std::u16string ApplicationTitle() const override { return title_; }
   void ShowMessageBox(BoxIcon icon, const std::u16string& caption, const std::u16string& text) override;

@@ -115,6 +115,7 @@ void TFormVelmar::FreeVisualParts() {
   Panel2.reset();
   Panel1.reset();
   ForgetOwner(handle_.get());
+  TApplication::Instance().MainWindowDestroyed(handle_.get());
   handle_.reset();
 }
 
@@ -148,11 +149,14 @@ void TFormVelmar::PlaceOnDesktop() {
   SetWindowPos(handle_.get(), nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-// Every line ends with CR LF in the view, the insertion point after it.
+// Every line ends with CR LF in the view, the insertion point after it. Text
+// the user typed without a line end before it is ended first, so the line
+// starts on a line of its own: the view's last line then starts before its end.
 void TFormVelmar::AddLogLines(const std::vector<std::u16string>& lines) {
-  std::u16string text;
-  for (const std::u16string& line : lines) text += line + u"\r\n";
   const LRESULT length = SendMessageW(Memo1, WM_GETTEXTLENGTH, 0, 0);
+  const LRESULT lastLine = SendMessageW(Memo1, EM_GETLINECOUNT, 0, 0) - 1;
+  std::u16string text = SendMessageW(Memo1, EM_LINEINDEX, static_cast<WPARAM>(lastLine), 0) < length ? u"\r\n" : u"";
+  for (const std::u16string& line : lines) text += line + u"\r\n";
   SendMessageW(Memo1, EM_SETSEL, static_cast<WPARAM>(length), length);
   SendMessageW(Memo1, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(text)));
   SendMessageW(Memo1, EM_SCROLLCARET, 0, 0);

@@ -32,6 +32,11 @@ LRESULT TPanel::HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM l
       EndPaint(window, &paint);
       return 0;
     }
+    case WM_SIZE:
+      // The bevel runs along the edges: all of it moves with a new size,
+      // not only the part Windows uncovers.
+      InvalidateRect(window, nullptr, TRUE);
+      return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
       return SendMessageW(GetParent(window), message, wParam, lParam);

@@ -11,6 +11,7 @@
 
 #include "Application.h"
 #include "FrmVelmar.h"
+#include "Panel.h"
 #include "ScriptedRun.h"
 #include "Win32WindowSupport.h"
 
@@ -130,6 +131,36 @@ TEST(Win32Layout, RenderedLogIsLimeOnBlackInsideFacePanels) {
   EXPECT_GT(black, 1000) << "the log's background is not black";
   EXPECT_EQ(PixelOf(form->Memo1, memo.right - 3, memo.bottom - 3), RGB(0, 0, 0));
   EXPECT_EQ(PixelOf(form->Panel2->Handle(), 20, 20), GetSysColor(COLOR_BTNFACE)) << "the strips are 3D face";
+}
+
+// The strips' one-pixel raised bevel as it shows after each resize: light
+// along the left edge, shadow along the right one, face between, and no
+// shadow left where the right edge was before.
+TEST(Win32Layout, TheStripsKeepTheirBevelWhenResized) {
+  std::vector<std::string> log;
+  auto form = NewForm(log);
+  ShowWindow(form->Handle(), SW_SHOWNORMAL);
+  PumpFor(200);
+  long before = 0;
+  for (const SIZE outer : {SIZE{700, 400}, SIZE{350, 250}, SIZE{471, 327}}) {
+    SetWindowPos(form->Handle(), nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
+    PumpFor(300);
+    for (const TPanel* strip : {form->Panel1.get(), form->Panel2.get()}) {
+      RECT client;
+      GetClientRect(strip->Handle(), &client);
+      const int middle = client.bottom / 2;
+      SCOPED_TRACE("outer width " + std::to_string(outer.cx) + ", strip height " + std::to_string(client.bottom));
+      EXPECT_EQ(PixelOf(strip->Handle(), 0, middle), GetSysColor(COLOR_BTNHIGHLIGHT)) << "left edge";
+      EXPECT_EQ(PixelOf(strip->Handle(), client.right - 1, middle), GetSysColor(COLOR_BTNSHADOW)) << "right edge";
+      EXPECT_EQ(PixelOf(strip->Handle(), client.right - 2, middle), GetSysColor(COLOR_BTNFACE)) << "inside";
+      if (before > 0 && before < client.right) {
+        EXPECT_EQ(PixelOf(strip->Handle(), before - 1, middle), GetSysColor(COLOR_BTNFACE)) << "the old right edge";
+      }
+    }
+    RECT client;
+    GetClientRect(form->Panel1->Handle(), &client);
+    before = client.right;
+  }
 }
 
 TEST(Win32Layout, FirstShowingCentresOnTheDesktopOnce) {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Application.h"
@@ -37,6 +38,14 @@ std::u16string LogOf(const TFormVelmar& form) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(form.Memo1)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(form.Memo1, text.data(), static_cast<int>(text.size()))));
   return Utf16(text.c_str());
+}
+
+// The thread's active and focus windows as Windows keeps them.
+std::pair<HWND, HWND> ActiveAndFocus() {
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  GetGUIThreadInfo(GetCurrentThreadId(), &thread);
+  return {thread.hwndActive, thread.hwndFocus};
 }
 
 }  // namespace
@@ -85,6 +94,10 @@ TEST(Win32Run, EveryWayTheHandlerEnds) {
     EXPECT_EQ(ended, row.endsByItself);
     EXPECT_EQ(watcher.seen, row.boxes);
     EXPECT_TRUE(IsWindowVisible(form.Handle())) << "the window left the screen before tear-down";
+    EXPECT_EQ(ActiveAndFocus(), std::make_pair(form.Handle(), form.Memo1)) << "after the run's boxes";
+    SetActiveWindow(TApplication::Instance().Handle());  // as a click on the task-bar entry does
+    PumpFor(100);
+    EXPECT_EQ(ActiveAndFocus(), std::make_pair(form.Handle(), form.Memo1)) << "after the task-bar entry";
     if (!ended) {
       // The user closes the window that stayed.
       PostMessageW(form.Handle(), WM_CLOSE, 0, 0);
@@ -147,20 +160,26 @@ TEST(Win32Run, AStartUpFailureIsShownUnderApplicationError) {
 TEST(Win32Run, TheLogShowsEachRecordAsLinesAtOnce) {
   struct Row {
     const char* name;
+    std::u16string typed;  // by the user, before the first line
     std::vector<std::string> texts;
     std::u16string shown;
   };
   const std::vector<Row> rows = {
-      {"one line each, each ended by CR LF", {"first", "second"}, u"first\r\nsecond\r\n"},
-      {"an empty first line stays a line", {std::string("\0x", 2), "second"}, u"\r\nsecond\r\n"},
-      {"Big5 shown as Unicode", {"\xA4\x40\xAF\xEB"}, u"\u4E00\u822C\r\n"},  // 一般
-      {"CR LF inside: several lines; a lone LF: none", {"SELECT *\r\nFROM T", "a\nb"},
+      {"one line each, each ended by CR LF", u"", {"first", "second"}, u"first\r\nsecond\r\n"},
+      {"an empty first line stays a line", u"", {std::string("\0x", 2), "second"}, u"\r\nsecond\r\n"},
+      {"Big5 shown as Unicode", u"", {"\xA4\x40\xAF\xEB"}, u"\u4E00\u822C\r\n"},  // 一般
+      {"CR LF inside: several lines; a lone LF: none", u"", {"SELECT *\r\nFROM T", "a\nb"},
        u"SELECT *\r\nFROM T\r\na\u240Ab\r\n"},
-      {"a full field: 1024 bytes, nothing after", {std::string(1024, 'x')}, std::u16string(1024, u'x') + u"\r\n"},
+      {"a full field: 1024 bytes, nothing after", u"", {std::string(1024, 'x')}, std::u16string(1024, u'x') + u"\r\n"},
+      {"typed without a line end: the line starts on a line of its own", u"abc", {"first"}, u"abc\r\nfirst\r\n"},
+      {"typed with a line end: no empty line between", u"abc\r", {"first"}, u"abc\r\nfirst\r\n"},
+      {"typed past the view's width: still ended", std::u16string(200, u'w'), {"first"},
+       std::u16string(200, u'w') + u"\r\nfirst\r\n"},
   };
   for (const Row& row : rows) {
     std::vector<std::string> log;
     TFormVelmar form(std::make_unique<ScriptedRun>(Step::AbortsSilently, Step::Passes, log));
+    for (const char16_t key : row.typed) SendMessageW(form.Memo1, WM_CHAR, key, 0);  // Enter types CR LF
     for (const std::string& text : row.texts) {
       dbv::SQLTRACEDesc record = Record(text);
       form.SQLMonitor1LogTrace(form.SQLMonitor1.get(), &record);
