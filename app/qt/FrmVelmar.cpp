@@ -85,6 +85,9 @@ void TFormVelmar::BuildLayout() {
   Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   Memo1->setFocusPolicy(Qt::StrongFocus);
+  // No undo history: a user's Ctrl+Z must not take log lines away, and every
+  // appended line would otherwise keep an undo record for the whole run.
+  Memo1->setUndoRedoEnabled(false);
 
   // The strips keep their heights; Panel3 and, inside its 1-pixel bevel,
   // Memo1 take the rest.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QPaintEvent>
@@ -88,6 +89,26 @@ TEST(WindowTraceLog, LinesAreAppendedInOrder) {
     }
     EXPECT_EQ(form.Memo1->toPlainText(), row.shown) << row.name;
   }
+}
+
+// A user's Ctrl+Z takes no log line away, and a run's appends pile up no
+// undo records; what the user typed stays as typed.
+TEST(WindowTraceLog, TheLogKeepsNoUndoHistory) {
+  std::vector<std::string> log;
+  TFormVelmar form(std::make_unique<ScriptedRun>(Step::AbortsSilently, Step::Passes, log));
+  const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers, const QString& text) {
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(form.Memo1, &event);
+  };
+  press(Qt::Key_A, Qt::NoModifier, "a");
+  press(Qt::Key_B, Qt::NoModifier, "b");
+  for (const char* text : {"first", "second"}) {
+    dbv::SQLTRACEDesc record = Record(text);
+    form.SQLMonitor1LogTrace(form.SQLMonitor1.get(), &record);
+  }
+  EXPECT_EQ(form.Memo1->document()->availableUndoSteps(), 0);
+  for (int undo = 0; undo < 3; ++undo) press(Qt::Key_Z, Qt::ControlModifier, QString());
+  EXPECT_EQ(form.Memo1->toPlainText(), "ab\nfirst\nsecond");
 }
 
 // The repaint after each line paints what the line changed, the new line's
