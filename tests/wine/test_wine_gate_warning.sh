@@ -2,7 +2,8 @@
 # The gate through the scripted fake driver (libfakedbv.dll): the probe finds
 # no UPDATE_HIST, so the warning comes with its Chinese text and the warning
 # icon, the log shows the driver's events meanwhile, and the window stays
-# until the user closes it. A screenshot of the window with its log is taken.
+# until the user closes it, active again with the focus in the log. A
+# screenshot of the window with its log is taken.
 source "$CORVANTIS_SOURCE_DIR/tests/wine/wine_lib.sh"
 
 settings_clear
@@ -17,5 +18,6 @@ seen=$(boxreader wait 30) || fail "no warning within 30 s: $(cat "$WINE_DIR/prog
 [ "$seen" = $'warning\tWarning\t請先完成舊版PACK' ] || fail "the warning shows '$seen'"
 screenshot "$WINE_DIR/gate-warning.png"
 boxreader ok || fail "the warning did not close on OK"
+expect_state FormVelmar "normal visible active=TFormVelmar focus=Edit" "after the warning"
 expect_window_stays_then_close "the gate warning"
 pass "gate warning through the fake driver: its text and icon, the window stays, exit 0"

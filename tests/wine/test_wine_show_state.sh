@@ -32,10 +32,8 @@ for row in "${cases[@]}"; do
   IFS='|' read -r mode main application <<<"$row"
   start_program "$mode"
   expect_box 30 stop Corvantis "Unable to Load fbclient.dll."
-  seen=$(boxreader state FormVelmar) || fail "$mode: no main window"
-  [[ "$seen" == "$main"* ]] || fail "$mode: the main window is '$seen', expected '$main'"
-  seen=$(boxreader state Corvantis) || fail "$mode: no task-bar entry"
-  [[ "$seen" == "$application"* ]] || fail "$mode: the task-bar entry's window is '$seen', expected '$application'"
+  expect_state FormVelmar "$main*" "$mode, after the report"
+  expect_state Corvantis "$application*" "$mode, the task-bar entry's window"
   if [ "$mode" = shortcut-minimised ]; then
     ! wait_exit 1 || fail "$mode: the program ended by itself (status $PROGRAM_STATUS)"
     boxreader close Corvantis || fail "$mode: the task-bar entry could not be closed"
@@ -43,8 +41,7 @@ for row in "${cases[@]}"; do
   else
     [ "$mode" = maximised ] && screenshot "$WINE_DIR/maximised.png"
     boxreader activate Corvantis || fail "$mode: the task-bar entry's window could not be activated"
-    seen=$(boxreader state FormVelmar)
-    [[ "$seen" == *" $active" ]] || fail "$mode: after the task-bar entry was activated: '$seen'"
+    expect_state FormVelmar "* $active" "$mode, after the task-bar entry's window was activated"
     expect_window_stays_then_close "$mode"
   fi
   [ "$PROGRAM_STATUS" = 0 ] || fail "$mode: exit status $PROGRAM_STATUS"

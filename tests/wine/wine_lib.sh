@@ -95,6 +95,18 @@ expect_window_stays_then_close() {
   [ "$PROGRAM_STATUS" = 0 ] || fail "$1: exit status $PROGRAM_STATUS"
 }
 
+# expect_state TITLE PATTERN WHY: the window's state as boxreader state prints
+# it matches the shell PATTERN within 5 s (activation follows a closed box a
+# moment later).
+expect_state() {
+  local seen _
+  for _ in $(seq 25); do
+    seen=$(boxreader state "$1") && [[ "$seen" == $2 ]] && return 0
+    sleep 0.2
+  done
+  fail "$3: the window $1 is '$seen', expected '$2'"
+}
+
 # screenshot FILE: the whole screen; kept in CORVANTIS_E2E_SHOTS when that is set.
 screenshot() {
   import -display "$DISPLAY" -window root "$1"
