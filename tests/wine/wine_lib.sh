@@ -54,9 +54,9 @@ settings_set() {
   "$WINE" reg add "$SETTINGS_KEY" /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1 || fail "writing the setting $1 failed"
 }
 
-# start_program [minimised]: Corvantis.exe from its folder, as a shortcut starts
+# start_windows_program [minimised]: Corvantis.exe from its folder, as a shortcut starts
 # it (minimised: "Run: Minimized"). PROGRAM_STATUS is set by wait_exit.
-start_program() {
+start_windows_program() {
   : >"$WINE_DIR/program.log"
   if [ "${1:-}" = minimised ]; then
     "$WINE" start /wait /min /unix "$WINE_APP/Corvantis.exe" >"$WINE_DIR/program.log" 2>&1 &
