@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Corvantis.exe's attachment is deleted from MON$ATTACHMENTS while the run is
 # inside the backfill of SAL_MASTER (step 17, held there by another
-# attachment's uncommitted change to its last bill): the report of the
+# attachment's uncommitted change to its last bill; a screenshot of the
+# window is taken there): the report of the
 # server's message, the same as the Linux program shows, and exit 0 once
 # answered. Steps 1 to 16 stay; the next run completes, and the database then
 # equals a copy the Linux program upgraded in one clean run.
@@ -13,6 +14,9 @@ faults_hold_bill pin "$STEP17_DB" SAL_MASTER S00000200
 wine_job_configure "$STEP17_DB"
 start_windows_program
 faults_wait_statement "$STEP17_DB" "UPDATE SAL_MASTER"
+# The window in the middle of a real run: the log of steps 1 to 16, the
+# backfills with their Big5 text among them.
+screenshot "$WINE_DIR/real-run.png"
 killed=$(faults_isql "$STEP17_DB" <<EOF2
 SET COUNT ON;
 DELETE FROM MON\$ATTACHMENTS A WHERE A.MON\$ATTACHMENT_ID <> CURRENT_CONNECTION AND $(faults_program_attachment);

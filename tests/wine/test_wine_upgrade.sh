@@ -21,7 +21,6 @@ wine_job_configure "$db"
 wine_job_clean_run "the first run"
 faults_expect_same_database "$db" "$reference" "Corvantis.exe's run"
 wine_job_expect_general "$db" "Corvantis.exe's run"
-screenshot "$WINE_DIR/full-run.png"
 note "first run: the same database as the Linux run's"
 
 client=$WINE_DIR/client
