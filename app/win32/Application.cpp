@@ -6,7 +6,6 @@
 #include "ApplicationTitle.h"
 #include "Exceptions.h"
 #include "FrmVelmar.h"
-#include "ShowState.h"
 #include "WindowClass.h"
 
 namespace {
@@ -26,11 +25,15 @@ std::u16string ExecutablePath() {
 }
 
 // The program's other windows are disabled while a box is open and enabled
-// again afterwards, as the box is modal to the whole program.
+// again afterwards, as the box is modal to the whole program. The box's owner
+// is left to the box: the dialog manager disables it and enables it again
+// before the box is destroyed, so that Windows hands activation back to it.
+// Enabled only after the box is gone, it would be passed over, and Windows
+// would activate another program's window.
 class DisabledThreadWindows {
  public:
-  DisabledThreadWindows() {
-    EnumThreadWindows(GetCurrentThreadId(), &Disable, reinterpret_cast<LPARAM>(&windows_));
+  explicit DisabledThreadWindows(HWND boxOwner) : boxOwner_(boxOwner) {
+    EnumThreadWindows(GetCurrentThreadId(), &Disable, reinterpret_cast<LPARAM>(this));
   }
   ~DisabledThreadWindows() {
     for (HWND window : windows_) EnableWindow(window, TRUE);
@@ -39,13 +42,15 @@ class DisabledThreadWindows {
   DisabledThreadWindows& operator=(const DisabledThreadWindows&) = delete;
 
  private:
-  static BOOL CALLBACK Disable(HWND window, LPARAM windows) {
-    if (IsWindowVisible(window) && IsWindowEnabled(window)) {
-      reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+  static BOOL CALLBACK Disable(HWND window, LPARAM self) {
+    auto& disabled = *reinterpret_cast<DisabledThreadWindows*>(self);
+    if (window != disabled.boxOwner_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
+      disabled.windows_.push_back(window);
       EnableWindow(window, FALSE);
     }
     return TRUE;
   }
+  HWND boxOwner_;
   std::vector<HWND> windows_;
 };
 
@@ -80,24 +85,43 @@ void TApplication::SetMainWindow(HWND window) {
   if (mainWindow_ == nullptr) mainWindow_ = window;
 }
 
-void TApplication::ShowMainWindow(TFormVelmar& form) {
+void TApplication::ShowMainWindow(TFormVelmar& form) { ShowMainWindow(form, RequestedShowState()); }
+
+// Windows gives the process's first ShowWindow call the show state of the
+// start-up information in place of its own command, so that call must be the
+// main window's (the application's when it starts minimised): the task-bar
+// entry is shown without ShowWindow. Windows does not send WM_SHOWWINDOW for
+// every way a window becomes visible, so the mark is set here.
+void TApplication::ShowMainWindow(TFormVelmar& form, ShowState state) {
   TApplication& application = Instance();
   form.PlaceOnDesktop();
-  ShowWindow(application.Handle(), SW_SHOWNORMAL);
-  switch (RequestedShowState()) {
+  switch (state) {
     case ShowState::Maximized:
+      application.ShowTaskBarEntry();
       ShowWindow(form.Handle(), SW_SHOWMAXIMIZED);
       break;
     case ShowState::MinimizedNoActivate:
       // The application starts minimised: its task-bar entry only, the main
       // window comes back with it.
       ShowWindow(application.Handle(), SW_SHOWMINNOACTIVE);
-      form.MarkShown();
       break;
     case ShowState::Normal:
+      application.ShowTaskBarEntry();
       ShowWindow(form.Handle(), SW_SHOWNORMAL);
+      // A start-up state the program does not take (minimised with
+      // activation, hidden...) replaced that first command: a second call
+      // is taken as it is.
+      if (IsIconic(form.Handle()) || IsZoomed(form.Handle()) || !IsWindowVisible(form.Handle())) {
+        ShowWindow(form.Handle(), SW_SHOWNORMAL);
+      }
       break;
   }
+  form.MarkShown();
+}
+
+void TApplication::ShowTaskBarEntry() {
+  SetWindowPos(handle_.get(), nullptr, 0, 0, 0, 0,
+               SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
 }
 
 void TApplication::RunMessageLoop() {
@@ -113,7 +137,7 @@ void TApplication::ShowMessageBox(BoxIcon icon, const std::u16string& caption, c
   const HWND active = GetActiveWindow();
   const UINT style = MB_OK | (icon == BoxIcon::Warning ? MB_ICONWARNING : MB_ICONSTOP);
   {
-    DisabledThreadWindows disabled;
+    DisabledThreadWindows disabled(active);
     MessageBoxW(active, Wide(text), Wide(caption), style);
   }
   if (active != nullptr) SetActiveWindow(active);
@@ -142,6 +166,17 @@ LRESULT TApplication::HandleMessage(HWND window, UINT message, WPARAM wParam, LP
       // Closing the task-bar entry closes the main window, as its close button does.
       if (mainWindow_ != nullptr) PostMessageW(mainWindow_, WM_CLOSE, 0, 0);
       return 0;
+    case WM_ACTIVATE:
+      // The task-bar entry's window is only a handle for the user (a click
+      // on the entry, Alt+Tab): activation goes on to the main window, or to
+      // the box it has open. Minimised, the main window is hidden and the
+      // entry stays active until it is restored.
+      if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0 && mainWindow_ != nullptr &&
+          IsWindowVisible(mainWindow_)) {
+        SetActiveWindow(GetLastActivePopup(mainWindow_));
+        return 0;
+      }
+      break;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_RESTORE && mainWindow_ != nullptr) {
         const LRESULT result = DefWindowProcW(window, message, wParam, lParam);

@@ -12,6 +12,7 @@
 
 #include "ComApartment.h"
 #include "Desktop.h"
+#include "ShowState.h"
 #include "Win32Handles.h"
 
 class TFormVelmar;
@@ -26,8 +27,10 @@ class TApplication : public Desktop {
   static TApplication& Instance();
 
   // Shows the main window in the state the process was started with; its
-  // first showing places it.
+  // first showing places it. Marks it shown, whatever the state: the run
+  // waits for that mark.
   static void ShowMainWindow(TFormVelmar& form);
+  static void ShowMainWindow(TFormVelmar& form, ShowState state);
 
   // Runs until the quit request is taken. Whatever happens in it, the
   // process then exits with status 0.
@@ -47,6 +50,8 @@ class TApplication : public Desktop {
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
+  void ShowTaskBarEntry();
+
   ComApartment com_;
   std::u16string title_;
   HICON icon_;

@@ -173,15 +173,17 @@ LRESULT TFormVelmar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_SIZE:
       LayOut();
       return 0;
-    case WM_SHOWWINDOW:
-      if (wParam) WindowShown();
-      break;
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE && Memo1 != nullptr) {
         SetFocus(Memo1);
         return 0;
       }
       break;
+    case WM_SETFOCUS:
+      // The focus given to the window itself (restored from minimised, a
+      // box's focus handed back) goes on to the log, its only control.
+      if (Memo1 != nullptr) SetFocus(Memo1);
+      return 0;
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
       if (reinterpret_cast<HWND>(lParam) == Memo1) {

@@ -49,8 +49,8 @@ class TFormVelmar : public FormVelmarLogic {
 
   // Centred on the desktop at the first showing only.
   void PlaceOnDesktop();
-  // Shown in a state in which Windows shows it nothing (minimised with the
-  // application): the run starts all the same.
+  // Shown by the program, in any state (minimised with the application
+  // too): the run may start.
   void MarkShown() { WindowShown(); }
 
   LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

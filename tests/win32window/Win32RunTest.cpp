@@ -17,6 +17,7 @@
 #include "FrmVelmar.h"
 #include "QuitRequest.h"
 #include "ScriptedRun.h"
+#include "ShowState.h"
 #include "Win32Handles.h"
 #include "Win32WindowSupport.h"
 
@@ -49,7 +50,7 @@ TEST(Win32Run, NoTickBeforeTheWindowIsShownThenExactlyOneRun) {
   EXPECT_EQ(calls.gateCalls, 0) << "the run started while the window was hidden";
   EXPECT_TRUE(form.Timer1->Active());
   const DWORD shown = GetTickCount();
-  ShowWindow(form.Handle(), SW_SHOWNORMAL);
+  TApplication::ShowMainWindow(form, ShowState::Normal);
   ASSERT_TRUE(WaitFor([&] { return calls.gateCalls == 1; }, 5000)) << "no run after showing";
   EXPECT_LE(GetTickCount() - shown, 2500u);
   EXPECT_FALSE(form.Timer1->Active()) << "the handler did not switch the timer off";
@@ -79,7 +80,7 @@ TEST(Win32Run, EveryWayTheHandlerEnds) {
     std::vector<std::string> log;
     TFormVelmar form(std::make_unique<ScriptedRun>(row.gate, row.script, log));
     BoxWatcher watcher(300, form.Handle());
-    ShowWindow(form.Handle(), SW_SHOWNORMAL);
+    TApplication::ShowMainWindow(form, ShowState::Normal);
     const bool ended = RunMainLoop(4000);
     EXPECT_EQ(ended, row.endsByItself);
     EXPECT_EQ(watcher.seen, row.boxes);
@@ -90,6 +91,49 @@ TEST(Win32Run, EveryWayTheHandlerEnds) {
       EXPECT_TRUE(RunMainLoop(3000)) << "closing the window did not end the loop";
     }
     EXPECT_FALSE(QuitRequestPending());
+  }
+}
+
+// Whatever state the process was started in, the main window shows in it and
+// the run starts; maximised, the strips keep their heights.
+TEST(Win32Run, EveryStartUpShowStateShowsTheWindowAndStartsTheRun) {
+  struct Row {
+    const char* name;
+    ShowState state;
+    bool mainVisible;
+    bool mainZoomed;
+    bool applicationIconic;
+  };
+  const std::vector<Row> rows = {
+      {"normal", ShowState::Normal, true, false, false},
+      {"maximised: the main window fills the screen", ShowState::Maximized, true, true, false},
+      {"minimised without activation: the task-bar entry only", ShowState::MinimizedNoActivate, false, false, true},
+  };
+  const HWND application = TApplication::Instance().Handle();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    std::vector<std::string> log;
+    auto run = std::make_unique<ScriptedRun>(Step::AbortsSilently, Step::Passes, log);
+    ScriptedRun& calls = *run;
+    TFormVelmar form(std::move(run));
+    TApplication::ShowMainWindow(form, row.state);
+    EXPECT_EQ(IsWindowVisible(form.Handle()) != FALSE, row.mainVisible);
+    EXPECT_EQ(IsZoomed(form.Handle()) != FALSE, row.mainZoomed);
+    EXPECT_FALSE(IsIconic(form.Handle())) << "the main window itself is never minimised";
+    EXPECT_EQ(IsIconic(application) != FALSE, row.applicationIconic);
+    EXPECT_TRUE(WaitFor([&] { return calls.gateCalls == 1; }, 5000)) << "the run did not start";
+    if (row.mainZoomed) {
+      RECT client;
+      GetClientRect(form.Handle(), &client);
+      RECT top;
+      RECT bottom;
+      GetClientRect(form.Panel1->Handle(), &top);
+      GetClientRect(form.Panel2->Handle(), &bottom);
+      EXPECT_EQ(top.bottom, 10);
+      EXPECT_EQ(bottom.bottom, 41);
+      EXPECT_EQ(bottom.right, client.right);
+    }
+    ShowWindow(application, SW_SHOWNOACTIVATE);  // back for the next row
   }
 }
 

@@ -12,8 +12,19 @@
 //                              waits for a visible window captioned TITLE
 //   boxreader close TITLE      closes the window captioned TITLE as its close
 //                              button does
+//   boxreader activate TITLE   makes the window captioned TITLE the foreground
+//                              window, as a click on its task-bar entry does
+//   boxreader state TITLE      prints one line for the top-level window
+//                              captioned TITLE, shown or not: normal,
+//                              maximised or minimised; visible or hidden; and
+//                              of its thread the class of the active window
+//                              and of the focus window (active=... focus=...)
+//   boxreader run SHOW PROGRAM starts PROGRAM with SHOW (a ShowWindow number,
+//                              7 for SW_SHOWMINNOACTIVE) in its start-up
+//                              information, as a shortcut starts it, waits
+//                              for it and exits with its status
 // Exit status 0 on success, 1 when the window did not come (or go), 2 on a
-// wrong call.
+// wrong call (and for run: the program's own status).
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -70,15 +81,17 @@ HWND FindBox() {
   return found;
 }
 
-HWND FindTitled(const std::wstring& title) {
+// Visible only, unless hidden ones are asked for too.
+HWND FindTitled(const std::wstring& title, bool hiddenToo = false) {
   struct Search {
     std::wstring title;
+    bool hiddenToo;
     HWND found = nullptr;
-  } search{title};
+  } search{title, hiddenToo};
   EnumWindows(
       [](HWND window, LPARAM data) -> BOOL {
         auto* s = reinterpret_cast<Search*>(data);
-        if (IsWindowVisible(window) && ClassOf(window) != L"#32770" && TextOf(window) == s->title) {
+        if ((s->hiddenToo || IsWindowVisible(window)) && ClassOf(window) != L"#32770" && TextOf(window) == s->title) {
           s->found = window;
           return FALSE;
         }
@@ -191,6 +204,35 @@ std::wstring BoxText(HWND box) {
   return text;
 }
 
+std::string StateOf(HWND window) {
+  std::string state = IsIconic(window) ? "minimised" : IsZoomed(window) ? "maximised" : "normal";
+  state += IsWindowVisible(window) ? " visible" : " hidden";
+  GUITHREADINFO thread{};
+  thread.cbSize = sizeof thread;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread)) return state + " (no thread state)";
+  const auto classOf = [](HWND shown) { return shown != nullptr ? Utf8(ClassOf(shown)) : std::string("none"); };
+  return state + " active=" + classOf(thread.hwndActive) + " focus=" + classOf(thread.hwndFocus);
+}
+
+int RunShown(WORD show, const wchar_t* program) {
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = show;
+  std::wstring commandLine = L"\"" + std::wstring(program) + L"\"";
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "boxreader: the program could not be started (Windows error %lu)\n", GetLastError());
+    return 2;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  DWORD status = 2;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(status);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -218,6 +260,19 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(window, WM_CLOSE, 0, 0);
     return 0;
   }
-  std::fprintf(stderr, "usage: boxreader wait SECONDS | ok | shown TITLE SECONDS | close TITLE\n");
+  if (command == L"activate" && argc == 3) {
+    const HWND window = FindTitled(argv[2]);
+    return window != nullptr && SetForegroundWindow(window) ? 0 : 1;
+  }
+  if (command == L"state" && argc == 3) {
+    const HWND window = FindTitled(argv[2], true);
+    if (window == nullptr) return 1;
+    std::printf("%s\n", StateOf(window).c_str());
+    return 0;
+  }
+  if (command == L"run" && argc == 4) return RunShown(static_cast<WORD>(_wtoi(argv[2])), argv[3]);
+  std::fprintf(stderr,
+               "usage: boxreader wait SECONDS | ok | shown TITLE SECONDS | close TITLE | activate TITLE | state "
+               "TITLE | run SHOW PROGRAM\n");
   return 2;
 }

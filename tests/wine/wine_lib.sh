@@ -54,15 +54,20 @@ settings_set() {
   "$WINE" reg add "$SETTINGS_KEY" /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1 || fail "writing the setting $1 failed"
 }
 
-# start_windows_program [minimised]: Corvantis.exe from its folder, as a shortcut starts
-# it (minimised: "Run: Minimized"). PROGRAM_STATUS is set by wait_exit.
+# start_windows_program [maximised|minimised|shortcut-minimised]: Corvantis.exe from
+# its folder, as Windows starts it: plain, through start /max or /min (which
+# pass SW_SHOWMAXIMIZED and SW_SHOWMINIMIZED), or with the SW_SHOWMINNOACTIVE
+# that a shortcut set to "Run: Minimized" passes. PROGRAM_STATUS is set by
+# wait_exit.
 start_windows_program() {
   : >"$WINE_DIR/program.log"
-  if [ "${1:-}" = minimised ]; then
-    "$WINE" start /wait /min /unix "$WINE_APP/Corvantis.exe" >"$WINE_DIR/program.log" 2>&1 &
-  else
-    "$WINE" "$WINE_APP/Corvantis.exe" >"$WINE_DIR/program.log" 2>&1 &
-  fi
+  local program=$WINE_APP/Corvantis.exe
+  case "${1:-}" in
+    maximised) "$WINE" start /wait /max /unix "$program" >"$WINE_DIR/program.log" 2>&1 & ;;
+    minimised) "$WINE" start /wait /min /unix "$program" >"$WINE_DIR/program.log" 2>&1 & ;;
+    shortcut-minimised) boxreader run 7 "$(windows_path "$program")" >"$WINE_DIR/program.log" 2>&1 & ;;
+    *) "$WINE" "$program" >"$WINE_DIR/program.log" 2>&1 & ;;
+  esac
   PROGRAM_PID=$!
 }
 
