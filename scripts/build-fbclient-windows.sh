@@ -101,6 +101,8 @@ make -s -C "$fb/extern/cloop" CC=gcc CXX=g++ TARGET=release WITH_FPC=0 BUILD_DIR
   OUT_DIR="$gen/cloop" >"$work/cloop.log" 2>&1
 "$gen/cloop/release/bin/cloop" "$fb/src/include/firebird/FirebirdInterface.idl" c++ \
   "$fb/src/include/firebird/IdlFbInterfaces.h" IDL_FB_INTERFACES_H Firebird I
+# The grammar's %type lines go to the file its body includes, as Firebird's makefile does.
+sed -n '/%type .*/p' "$fb/src/dsql/parse.y" >"$gen/types.y"
 sed 's/%type .*//' "$fb/src/dsql/parse.y" >"$gen/y.y"
 (cd "$gen" && "$fb/extern/btyacc/btyacc" -l -d -S "$fb/src/dsql/btyacc_fb.ske" y.y >/dev/null)
 mv "$gen/y_tab.h" "$fb/src/include/gen/parse.h"
