@@ -4,13 +4,17 @@
 # as the Linux program makes of an identical copy, every BILL_KIND A4 40 AF EB.
 # The client is named by its bare name and found beside the program. A second
 # run, with the client named by its full path in a folder of its own, sends no
-# CREATE or ALTER (the server's own trace) and changes nothing.
+# CREATE or ALTER (the server's own trace) and changes nothing. Started
+# maximised, minimised, or minimised as a shortcut starts it, it does the same
+# upgrade.
 source "$CORVANTIS_SOURCE_DIR/tests/wine/wine_job_lib.sh"
 
+faults_new_db origin origin
 faults_new_db db full
 faults_new_db reference reference
-faults_make_db "$db"
-faults_copy_db "$db" "$reference"
+faults_make_db "$origin"
+faults_copy_db "$origin" "$db"
+faults_copy_db "$origin" "$reference"
 wine_job_folder
 
 configure "$reference"
@@ -22,6 +26,15 @@ wine_job_clean_run "the first run"
 faults_expect_same_database "$db" "$reference" "Corvantis.exe's run"
 wine_job_expect_general "$db" "Corvantis.exe's run"
 note "first run: the same database as the Linux run's"
+
+for mode in maximised minimised shortcut-minimised; do
+  faults_new_db started "$mode"
+  faults_copy_db "$origin" "$started"
+  wine_job_configure "$started"
+  wine_job_clean_run "started $mode" "$mode"
+  faults_expect_same_database "$started" "$reference" "started $mode"
+  note "started $mode: the same database as the Linux run's"
+done
 
 client=$WINE_DIR/client
 mkdir -p "$client"
@@ -41,4 +54,4 @@ count=$(grep -c '^=====$' "$E2E_DIR/statements" || true)
 ! grep -q -E '^(CREATE|ALTER) ' "$E2E_DIR/statements" || fail "a CREATE or ALTER of the second run reached the server"
 note "second run: 52 statements, no CREATE or ALTER, nothing changed"
 
-pass "Corvantis.exe's real upgrade: the Linux run's database, a second run changes nothing; the client beside it and by full path"
+pass "Corvantis.exe's real upgrade: the Linux run's database, a second run changes nothing; the client beside it and by full path; every show state"
