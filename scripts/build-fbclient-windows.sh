@@ -104,7 +104,8 @@ make -s -C "$fb/extern/cloop" CC=gcc CXX=g++ TARGET=release WITH_FPC=0 BUILD_DIR
 # The grammar's %type lines go to the file its body includes, as Firebird's makefile does.
 sed -n '/%type .*/p' "$fb/src/dsql/parse.y" >"$gen/types.y"
 sed 's/%type .*//' "$fb/src/dsql/parse.y" >"$gen/y.y"
-(cd "$gen" && "$fb/extern/btyacc/btyacc" -l -d -S "$fb/src/dsql/btyacc_fb.ske" y.y >/dev/null)
+(cd "$gen" && "$fb/extern/btyacc/btyacc" -l -d -S "$fb/src/dsql/btyacc_fb.ske" y.y >"$work/parse.log" 2>&1) ||
+  { cat "$work/parse.log"; exit 1; }
 mv "$gen/y_tab.h" "$fb/src/include/gen/parse.h"
 export FIREBIRD_LOCK=$gen/lock
 echo "create database '$gen/epp/yachts.lnk';" | isql-fb -q -user SYSDBA
