@@ -132,7 +132,7 @@ objects=$work/objects
 mkdir -p "$objects"
 export CXXFLAGS="-O2 -DMINGW -DAMD64 -DWIN32_LEAN_AND_MEAN -D_WIN32_WINNT=0x0600 -std=gnu++03 -fno-rtti -mthreads
   -w -I$s/include -I$s/include/gen -I$stage -I$tm"
-compile() {  # compile SOURCE OBJECTS: one object, named by its path below the sources
+compile() {  # compile SOURCE WORK: one object, named by its path below the folder WORK
   local name=${1#"$2/"} extra=
   # Firebird's own build gives the CRC32C intrinsics their instruction set on this file only.
   case $name in */CRC32C.cpp) extra=-msse4 ;; esac
