@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Corvantis.exe's reports on the real server, each the same, byte for byte
 # after the code page conversion, as the Linux program's on an identical
-# database: the failure of step 31 (no BUYBILL_MASTER), a wrong password and a database that does not
-# exist. After the step-31 report the program ends by itself with 0; after a
-# refused opening the window stays until closed. Each Windows database ends
-# as the Linux program's. The gate (no UPDATE_HIST) shows its warning with the
-# warning icon and changes nothing.
+# database: the failure of step 31 (no BUYBILL_MASTER), a wrong password and
+# a database that does not exist. After the step-31 report the program ends
+# by itself with 0; after a refused opening the window stays until closed.
+# Each Windows database ends as the Linux program's. The gate (no UPDATE_HIST)
+# shows its warning with the warning icon and changes nothing.
 source "$CORVANTIS_SOURCE_DIR/tests/wine/wine_job_lib.sh"
 wine_job_folder
 
