@@ -17,6 +17,9 @@ faults_wait_statement "$STEP17_DB" "UPDATE SAL_MASTER"
 # The window in the middle of a real run: the log of steps 1 to 16, the
 # backfills with their Big5 text among them.
 screenshot "$WINE_DIR/real-run.png"
+# The built client logged in with SRP; the server, by its default, takes only encrypted wires.
+method=$(faults_value "$STEP17_DB" "SELECT TRIM(A.MON\$AUTH_METHOD) FROM MON\$ATTACHMENTS A WHERE $(faults_program_attachment);")
+[ "$method" = Srp ] || fail "Corvantis.exe's attachment logged in by '$method', not SRP"
 killed=$(faults_isql "$STEP17_DB" <<EOF2
 SET COUNT ON;
 DELETE FROM MON\$ATTACHMENTS A WHERE A.MON\$ATTACHMENT_ID <> CURRENT_CONNECTION AND $(faults_program_attachment);
