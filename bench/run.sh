@@ -25,6 +25,11 @@ for n in "${sizes[@]}"; do
   row "no-op second run, $n rows per table" "${p2} s vs isql-fb ${i2} s" "$r2"
 done
 
+echo "== full run through Corvantis.exe under Wine, 10000 rows per table" >&2
+bash "$here/windows/run.sh" 10000 2 >"$log"
+read -r _ w l r < <(grep '^median' "$log")
+row "full run under Wine (built client), 10000 rows, vs Linux" "${w} s vs the Linux program ${l} s" "$r"
+
 echo "== 1000 catalogue probes" >&2
 BUILD_DIR=$here/../build bash "$here/probes/run.sh" >"$log"
 first() { grep -m 1 "$1" "$log" | awk -F: '{ split($2, f, " "); print f[1] }'; }

@@ -3,6 +3,7 @@
 # Idempotent: packages already present are left alone. Runs as root.
 #   install-deps.sh           all of them: the Linux build and its tests, the Windows build, the packages
 #   install-deps.sh windows   only what the Windows cross build and its tests under Wine need
+#   install-deps.sh fbclient  only what building the Windows Firebird client for those tests needs
 set -euo pipefail
 
 linux_packages=(
@@ -24,6 +25,14 @@ windows_packages=(
   fonts-wqy-microhei           # the Chinese font the prefix links its dialog fonts to
   imagemagick                  # screenshots of the Windows program
 )
+fbclient_packages=(
+  build-essential dpkg-dev     # cloop and btyacc, built natively; dpkg-source unpacks the sources
+  autoconf automake libtool    # configure, made by autoreconf, writes the config header
+  g++-mingw-w64-x86-64-posix   # the cross compiler
+  libboost-dev libicu-dev      # headers only: boost's, and ICU's (the client loads ICU at run time)
+  libz-mingw-w64-dev           # zlib for the wire compression, built for Windows
+  firebird3.0-server firebird3.0-utils  # gpre and the embedded isql-fb for yvalve's two .epp files
+)
 package_packages=(
   dpkg-dev                     # dpkg-shlibdeps and dpkg-buildflags, for the Debian package
   lintian desktop-file-utils   # checking the Debian package and its desktop entry
@@ -31,9 +40,10 @@ package_packages=(
 )
 
 case "${1:-all}" in
-  all) packages=("${linux_packages[@]}" "${windows_packages[@]}" "${package_packages[@]}") ;;
+  all) packages=("${linux_packages[@]}" "${windows_packages[@]}" "${fbclient_packages[@]}" "${package_packages[@]}") ;;
   windows) packages=("${windows_packages[@]}") ;;
-  *) echo "usage: $0 [windows]" >&2; exit 2 ;;
+  fbclient) packages=("${fbclient_packages[@]}") ;;
+  *) echo "usage: $0 [windows|fbclient]" >&2; exit 2 ;;
 esac
 
 missing=()

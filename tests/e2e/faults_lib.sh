@@ -342,6 +342,10 @@ faults_end_after_refused_opening() {
   [ "$PROGRAM_STATUS" = 0 ] || fail "$1: exit status $PROGRAM_STATUS"
 }
 
+# faults_program_attachment: the condition on MON$ATTACHMENTS A that picks
+# the program's own attachment, by the process id the server sees.
+faults_program_attachment() { echo "A.MON\$REMOTE_PID = $PROGRAM_PID"; }
+
 # faults_wait_statement DATABASE TEXT: returns once the program's attachment
 # is seen executing a statement that begins with TEXT.
 faults_wait_statement() {
@@ -349,7 +353,7 @@ faults_wait_statement() {
   for _ in $(seq 1 300); do
     seen=$(faults_isql "$1" <<EOF
 SELECT COUNT(*) FROM MON\$STATEMENTS S JOIN MON\$ATTACHMENTS A ON A.MON\$ATTACHMENT_ID = S.MON\$ATTACHMENT_ID
-  WHERE A.MON\$REMOTE_PID = $PROGRAM_PID AND S.MON\$STATE <> 0 AND S.MON\$SQL_TEXT STARTING WITH '$2';
+  WHERE $(faults_program_attachment) AND S.MON\$STATE <> 0 AND S.MON\$SQL_TEXT STARTING WITH '$2';
 EOF
     ) || seen=0
     [ "${seen//[[:space:]]/}" != 0 ] && return 0

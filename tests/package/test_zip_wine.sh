@@ -19,7 +19,7 @@ mkdir -p "$WINE_APP"
   fail "the zip holds: $(cat "$WINE_DIR/files")"
 
 settings_clear
-start_program
+start_windows_program
 expect_box 30 stop Corvantis "Unable to Load fbclient.dll."
 expect_window_stays_then_close "the unpacked zip"
 pass "the unpacked zip: the program, its driver and INI files; the missing client's report, exit 0 on close"

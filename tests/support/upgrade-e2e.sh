@@ -121,6 +121,9 @@ trace_start() {
   local file=${1##*/}
   printf 'database = %%[\\\\/]%s\n{\n  enabled = true\n  log_statement_prepare = true\n  log_errors = true\n  time_threshold = 0\n  max_sql_length = 65535\n}\n' \
     "$file" >"$E2E_DIR/trace.conf"
+  # There before the session's output: on a busy machine the background job
+  # may not have opened it yet when it is first read below.
+  : >"$E2E_DIR/trace.out"
   fbtracemgr -se "$CORVANTIS_FB_HOST:service_mgr" -start -name "upgrade_e2e_$$" -config "$E2E_DIR/trace.conf" \
     >"$E2E_DIR/trace.out" 2>&1 &
   TRACE_PID=$!

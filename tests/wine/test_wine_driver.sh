@@ -9,7 +9,7 @@ app_folder dbvfb.dll
 write_ini "$WINE_APP/dbvconnections.ini" $'[Quintara]\nDriverName=Firebird\nDatabase=127.0.0.1:C:\\data\\POS.FDB\nUser_Name=SYSDBA\nPassword=masterkey'
 write_ini "$WINE_APP/dbvdrivers.ini" $'[Firebird]\nLibraryName=dbvfb.dll\nVendorLib=fbclient.dll\nGetDriverFunc=getSQLDriverFIREBIRD'
 
-start_program
+start_windows_program
 expect_box 30 stop Corvantis "Unable to Load fbclient.dll."
 expect_window_stays_then_close "no Firebird client"
 

@@ -13,7 +13,7 @@ write_ini "$WINE_APP/dbvdrivers.ini" $'[Firebird]\nLibraryName=libfakedbv.dll\nV
 printf 'trace\ncursor\tUPDATE_HIST\tRDB$RELATION_NAME\n' >"$WINE_DIR/fake.script"
 export CORVANTIS_FAKE_SCRIPT=$(windows_path "$WINE_DIR/fake.script")
 
-start_program
+start_windows_program
 seen=$(boxreader wait 30) || fail "no warning within 30 s: $(cat "$WINE_DIR/program.log")"
 [ "$seen" = $'warning\tWarning\t請先完成舊版PACK' ] || fail "the warning shows '$seen'"
 screenshot "$WINE_DIR/gate-warning.png"

@@ -12,7 +12,7 @@ write_ini "$connections" $'[Quintara]\nDriverName=Firebird\nDatabase=127.0.0.1:C
 
 
 run_case() {  # run_case WHY TEXT: the settings are in place
-  start_program
+  start_windows_program
   expect_box 30 stop Corvantis "$2"
   expect_window_stays_then_close "$1"
   note "$1"

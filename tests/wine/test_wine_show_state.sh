@@ -30,7 +30,7 @@ cases=(
 )
 for row in "${cases[@]}"; do
   IFS='|' read -r mode main application <<<"$row"
-  start_program "$mode"
+  start_windows_program "$mode"
   expect_box 30 stop Corvantis "Unable to Load fbclient.dll."
   expect_state FormVelmar "$main*" "$mode, after the report"
   expect_state Corvantis "$application*" "$mode, the task-bar entry's window"

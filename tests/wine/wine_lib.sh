@@ -54,12 +54,12 @@ settings_set() {
   "$WINE" reg add "$SETTINGS_KEY" /v "$1" /t "$2" /d "$3" /f >/dev/null 2>&1 || fail "writing the setting $1 failed"
 }
 
-# start_program [maximised|minimised|shortcut-minimised]: Corvantis.exe from
+# start_windows_program [maximised|minimised|shortcut-minimised]: Corvantis.exe from
 # its folder, as Windows starts it: plain, through start /max or /min (which
 # pass SW_SHOWMAXIMIZED and SW_SHOWMINIMIZED), or with the SW_SHOWMINNOACTIVE
 # that a shortcut set to "Run: Minimized" passes. PROGRAM_STATUS is set by
 # wait_exit.
-start_program() {
+start_windows_program() {
   : >"$WINE_DIR/program.log"
   local program=$WINE_APP/Corvantis.exe
   case "${1:-}" in
