@@ -20,7 +20,7 @@ cases=(
 for row in "${cases[@]}"; do
   IFS='|' read -r refused reason <<<"$row"
   export CORVANTIS_REFUSED_CLASS=$refused
-  start_program
+  start_windows_program
   expect_box 30 stop "Application Error" "$reason"
   wait_exit 20 || fail "$refused refused: the program did not end after the box"
   [ "$PROGRAM_STATUS" = 1 ] || fail "$refused refused: exit status $PROGRAM_STATUS"
