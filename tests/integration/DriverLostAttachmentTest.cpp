@@ -85,7 +85,9 @@ TEST_F(DriverLostAttachment, AfterTheServerEndedTheAttachmentNothingMoreIsSent) 
 
 // The loss first shows in a quiet end, the end of the kept read-only
 // transaction before the detach, which nobody receives a status from: it is
-// judged as any failure, so the detach is not sent after it.
+// judged as any failure, so the detach is not sent after it. (A released
+// statement has no such end of its own: the client sends its free with the
+// next request, and that request's failure is judged.)
 TEST_F(DriverLostAttachment, ALossSeenInAQuietEndStopsWhatWouldFollowIt) {
   support::CuttingProxy proxy(ServerPort());
   DriverConnection connection;
