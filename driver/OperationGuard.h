@@ -14,8 +14,15 @@ namespace dbvfb {
 // Turns the exception being handled into a status; call only inside a catch
 // block. The server's message is kept whole, every line of it.
 // A failure that means the attachment is gone marks the session lost and the
-// result with dbv::kConnectionLost.
+// result with dbv::kConnectionLost; a schema change refused for the
+// database's shape marks the result with dbv::kShapeDiffers.
 dbv::SQLResult recordFailure(Session& session, LastError& lastError, std::string_view operation) noexcept;
+
+// For the quiet ends, which nobody receives a status from (a rollback after a
+// failure, the end of a transaction or of the attachment in a destructor):
+// the failure being handled is judged as any other, the session marked lost
+// when it says so, and traced; call only inside a catch block.
+void noteQuietFailure(Session& session, std::string_view operation) noexcept;
 
 template <typename Body>
 dbv::SQLResult runOperation(Session& session, LastError& lastError, std::string_view operation,
