@@ -24,6 +24,15 @@ constexpr bool failed(SQLResult result) { return statusOf(result) != 0; }
 constexpr SQLResult kConnectionLost = 0x40000000;
 constexpr bool connectionLost(SQLResult result) { return failed(result) && (result & kConnectionLost) != 0; }
 
+// A failed result may carry this flag above its status: the server refused a
+// schema change because the database's shape is not what the statement
+// expects (the table is not there, the column or index is there already, a
+// column an index names is not in the table), not because of the run's
+// circumstances (a lock, a permission, space, a shutdown). The status, and
+// with it every error text, stays the same.
+constexpr SQLResult kShapeDiffers = 0x20000000;
+constexpr bool shapeDiffers(SQLResult result) { return failed(result) && (result & kShapeDiffers) != 0; }
+
 // Statuses with a fixed meaning on both sides.
 namespace status {
 constexpr std::uint16_t InsufficientMemory = 2;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "DriverContract.h"
+#include "Exceptions.h"
 
 namespace driver_error {
 
@@ -40,6 +41,12 @@ std::optional<std::string> MessageOf(DriverObject* object) {
   if (dbv::failed(object->getErrorMessage(buffer.data()))) return std::nullopt;
   buffer.back() = '\0';  // a driver that filled every byte still ends here
   return std::string(buffer.data());
+}
+
+// What the flags above a failed result's status say.
+constexpr DatabaseFailure FailureOf(dbv::SQLResult result) {
+  if (dbv::connectionLost(result)) return DatabaseFailure::ConnectionLost;
+  return dbv::shapeDiffers(result) ? DatabaseFailure::ShapeDiffers : DatabaseFailure::Refused;
 }
 
 template <class DriverObject>

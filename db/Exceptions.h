@@ -21,16 +21,26 @@ class EAbort : public Exception {
   EAbort() : Exception("Operation aborted") {}
 };
 
+// What a database error means beyond its text, as the driver flagged it.
+enum class DatabaseFailure {
+  Refused,         // the layer or the server refused; the connection goes on
+  ConnectionLost,  // the connection to the server is gone: nothing later can succeed on it
+  ShapeDiffers,    // a schema change refused because the database's shape is not the one it expects
+};
+
 class EDatabaseError : public Exception {
  public:
-  explicit EDatabaseError(std::string message, bool connectionLost = false)
-      : Exception(std::move(message)), connectionLost_(connectionLost) {}
+  explicit EDatabaseError(std::string message, DatabaseFailure kind = DatabaseFailure::Refused)
+      : Exception(std::move(message)), kind_(kind) {}
   // True when the driver said the connection to the server is gone, so that
   // no later statement of the run can succeed.
-  bool ConnectionLost() const noexcept { return connectionLost_; }
+  bool ConnectionLost() const noexcept { return kind_ == DatabaseFailure::ConnectionLost; }
+  // True when the driver said the server refused a schema change for the
+  // database's shape alone (a table missing, a column or index already there).
+  bool ShapeDiffers() const noexcept { return kind_ == DatabaseFailure::ShapeDiffers; }
 
  private:
-  bool connectionLost_;
+  DatabaseFailure kind_;
 };
 
 class EConvertError : public Exception {

@@ -374,7 +374,7 @@ void TSQLConnection::Check(dbv::SQLResult result) {
 
 void TSQLConnection::RaiseDriverError(dbv::SQLResult result) {
   lastErrorText_ = driver_error::TextFor(result, connection_, lastErrorText_);
-  throw EDatabaseError(lastErrorText_, dbv::connectionLost(result));
+  throw EDatabaseError(lastErrorText_, driver_error::FailureOf(result));
 }
 
 void TSQLConnection::RegisterClient(TConnectionClient* client) { AddOnce(clients_, client); }

@@ -130,7 +130,7 @@ void TSQLQuery::EnsureConnected() {
 // Failures are held back in the last error text; PrepareIfNeeded reports them.
 void TSQLQuery::ObtainCommand() {
   lastErrorText_.clear();
-  lastFailureLostConnection_ = false;
+  lastFailureKind_ = DatabaseFailure::Refused;
   ReleaseCommand();
   dbv::ISQLConnection* driverConnection = connection_->DriverConnection();
   if (driverConnection == nullptr) return;
@@ -165,7 +165,7 @@ void TSQLQuery::PrepareIfNeeded() {
 // A preparation that failed reports here, with the text it recorded.
 [[noreturn]] void TSQLQuery::RaiseMissingCommand() const {
   if (lastErrorText_.empty()) throw EDatabaseError(querytext::kUnableToExecute);
-  throw EDatabaseError(lastErrorText_, lastFailureLostConnection_);
+  throw EDatabaseError(lastErrorText_, lastFailureKind_);
 }
 
 void TSQLQuery::ExecuteCommand() {
@@ -185,17 +185,17 @@ void TSQLQuery::ReadRowsAffected() {
 template <class DriverObject>
 void TSQLQuery::RecordFailure(dbv::SQLResult result, DriverObject* failing) {
   lastErrorText_ = driver_error::TextFor(result, failing, lastErrorText_);
-  lastFailureLostConnection_ = dbv::connectionLost(result);
+  lastFailureKind_ = driver_error::FailureOf(result);
 }
 
 [[noreturn]] void TSQLQuery::RaiseCommandError(dbv::SQLResult result) {
   RecordFailure(result, command_);
-  throw EDatabaseError(lastErrorText_, lastFailureLostConnection_);
+  throw EDatabaseError(lastErrorText_, lastFailureKind_);
 }
 
 [[noreturn]] void TSQLQuery::RaiseCursorError(dbv::SQLResult result, dbv::ISQLCursor* cursor) {
   RecordFailure(result, cursor);
-  throw EDatabaseError(lastErrorText_, lastFailureLostConnection_);
+  throw EDatabaseError(lastErrorText_, lastFailureKind_);
 }
 
 // --- Open, the fields and Close ---

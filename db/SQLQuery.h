@@ -98,5 +98,5 @@ class TSQLQuery : public TComponent, private TConnectionClient {
   std::vector<char> blobBuffer_;  // reserved at Open only for a positive MaxBlobSize
   std::int32_t rowsAffected_ = 0;
   std::string lastErrorText_;
-  bool lastFailureLostConnection_ = false;
+  DatabaseFailure lastFailureKind_ = DatabaseFailure::Refused;
 };

@@ -4,21 +4,24 @@
 #include <new>
 #include <string>
 
-#include "ConnectionState.h"
 #include "DriverFailure.h"
+#include "FailureClass.h"
 
 namespace dbvfb {
 
 dbv::SQLResult recordFailure(Session& session, LastError& lastError, std::string_view operation) noexcept {
   std::uint16_t status = dbv::status::InvalidParameter;
   bool lost = false;
+  bool shapeDiffers = false;
   try {
     std::string message;
     try {
       throw;
     } catch (const Firebird::FbException& failure) {
-      status = isNetworkFailure(failure.getStatus()) ? dbv::status::ConnectionFailed : dbv::status::SqlError;
-      lost = session.attached() && isConnectionLoss(failure.getStatus());
+      const FailureClass judged = classifyFailure(failure.getStatus(), session.settings().waitOnLocks);
+      status = judged.status;
+      lost = session.attached() && judged.connectionLost;
+      shapeDiffers = judged.shapeDiffers;
       message = session.api().format(failure.getStatus());
       if (lost) session.markLost(status, message);
     } catch (const DriverFailure& failure) {
@@ -40,7 +43,8 @@ dbv::SQLResult recordFailure(Session& session, LastError& lastError, std::string
   } catch (...) {
     // No memory left even for the message: the status alone has to do.
   }
-  return lost ? status | dbv::kConnectionLost : status;
+  if (lost) return status | dbv::kConnectionLost;
+  return shapeDiffers ? status | dbv::kShapeDiffers : status;
 }
 
 }  // namespace dbvfb

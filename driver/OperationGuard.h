@@ -14,7 +14,8 @@ namespace dbvfb {
 // Turns the exception being handled into a status; call only inside a catch
 // block. The server's message is kept whole, every line of it.
 // A failure that means the attachment is gone marks the session lost and the
-// result with dbv::kConnectionLost.
+// result with dbv::kConnectionLost; a schema change refused for the
+// database's shape marks the result with dbv::kShapeDiffers.
 dbv::SQLResult recordFailure(Session& session, LastError& lastError, std::string_view operation) noexcept;
 
 template <typename Body>

@@ -1,6 +1,5 @@
 #include "CatalogueProbes.h"
 
-#include <exception>
 
 #include "Exceptions.h"
 #include "SQLQuery.h"
@@ -65,28 +64,26 @@ bool TableMissing(TSQLQuery& query, const std::string& table) {
   return query.FieldByName("RDB$RELATION_NAME").IsNull();
 }
 
-// The guard of the column additions. "Every failure" is every exception the
-// program can raise: its own hierarchy and the standard library's (both derive
-// from std::exception); catch (...) is not used, so that a forced unwind of
-// the thread is never swallowed. A lost connection is the one failure let
-// through: every later statement would fail on it as well, and a run that
-// went on silently would end looking complete.
-template <class Body>
-bool Guarded(Body&& body) {
+// A shape difference is the one refusal a guard absorbs: the change is not
+// needed here (another attachment made it meanwhile) or cannot apply (the
+// table is one an older release of the shop's program never had). Anything
+// else (a lock, a permission, space, a lost connection, a failure of the
+// program's own) means the change was needed and did not happen, and a run
+// that went on would end looking complete. catch (...) is not used, so that a
+// forced unwind of the thread is never swallowed.
+bool GuardedChange(const std::function<void()>& change) {
   try {
-    body();
+    change();
     return true;
   } catch (const EDatabaseError& failure) {
-    if (failure.ConnectionLost()) throw;
-    return false;
-  } catch (const std::exception&) {
+    if (!failure.ShapeDiffers()) throw;
     return false;
   }
 }
 
 bool AddVarcharField(TSQLQuery& query, const std::string& table, const std::string& column,
                      const std::string& width) {
-  return Guarded([&] {
+  return GuardedChange([&] {
     SetLines(query, ColumnProbeLines(table, column));
     query.Open();
     if (query.FieldByName("RDB$FIELD_NAME").AsString().empty()) {
@@ -96,7 +93,7 @@ bool AddVarcharField(TSQLQuery& query, const std::string& table, const std::stri
 }
 
 bool AddDoubleField(TSQLQuery& query, const std::string& table, const std::string& column) {
-  return Guarded([&] {
+  return GuardedChange([&] {
     SetLines(query, ColumnProbeLines(table, column));
     query.Open();
     if (query.FieldByName("RDB$FIELD_NAME").IsNull()) {

@@ -5,6 +5,7 @@
 // ALTER was sent); every user of the object starts with Close and ClearLines.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,15 @@ bool TableMissing(TSQLQuery& query, const std::string& table);
 // True when the catalogue has no index of that name. Failures are not caught.
 bool IndexMissing(TSQLQuery& query, const std::string& index);
 
-// Add the column when the catalogue lacks it. True when the probe and, where
-// needed, the ALTER ran; false when anything else failed. Nothing is shown. A
-// failure that lost the connection is not absorbed: it travels on, as a
-// failure of an unguarded statement does.
+// Runs one guarded schema change. True when it ran; false when the server
+// refused it because the database's shape is not what it expects (the table
+// is not there, the column or index is there already, a column the index
+// names is not in the table): the change is skipped, and nothing is shown.
+// Every other failure travels on, as a failure of an unguarded statement does.
+bool GuardedChange(const std::function<void()>& change);
+
+// Add the column when the catalogue lacks it, the probe and the ALTER as one
+// guarded change: true when they ran, false when skipped for the shape.
 bool AddVarcharField(TSQLQuery& query, const std::string& table, const std::string& column,
                      const std::string& width);
 bool AddDoubleField(TSQLQuery& query, const std::string& table, const std::string& column);

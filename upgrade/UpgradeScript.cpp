@@ -1,6 +1,7 @@
 #include "UpgradeScript.h"
 
 #include "CatalogueGuards.h"
+#include "CatalogueProbes.h"
 #include "SQLQuery.h"
 
 namespace {
@@ -173,7 +174,8 @@ void ExecuteStatement(TSQLQuery& query, const StatementLines& lines) {
 void RunStep(TSQLQuery& query, CatalogueGuards& guards, const UpgradeStep& step) {
   switch (step.action) {
     case UpgradeAction::AddDoubleField:
-      // The result is deliberately ignored: a failed addition only skips this step.
+      // The result is deliberately ignored: an addition skipped for the shape
+      // only skips this step.
       guards.AddDoubleField(step.table, step.column);
       return;
     case UpgradeAction::AddVarcharField:
@@ -189,9 +191,11 @@ void RunStep(TSQLQuery& query, CatalogueGuards& guards, const UpgradeStep& step)
         return;
       }
       // An earlier run cut off between the table and its indexes left the
-      // table without them; nothing else would ever make them.
+      // table without them; nothing else would ever make them. A table of
+      // another shape (made by an older release, or by hand) may lack the
+      // index's column: that index is skipped, as a guarded addition is.
       for (const TableIndex& index : step.indexes) {
-        if (guards.IndexMissing(index.name)) ExecuteStatement(query, index.statement);
+        if (guards.IndexMissing(index.name)) GuardedChange([&] { ExecuteStatement(query, index.statement); });
       }
       return;
   }

@@ -10,8 +10,8 @@ class CatalogueGuards;
 class TSQLQuery;
 
 enum class UpgradeAction {
-  AddDoubleField,   // column added when missing; failures absorbed
-  AddVarcharField,  // column added when missing; failures absorbed
+  AddDoubleField,   // column added when missing; skipped for the database's shape
+  AddVarcharField,  // column added when missing; skipped for the database's shape
   Execute,          // the one statement, unconditionally
   CreateTable,      // when the table is missing: the CREATE, then its indexes;
                     // when it is there: each of its indexes that is missing
@@ -38,9 +38,10 @@ struct UpgradeStep {
 const std::vector<UpgradeStep>& UpgradeSteps();
 
 // Runs every step: the statements on query, the catalogue questions through
-// guards, which ask them on the same query. The first failure of an unguarded
-// statement, of a creation or index probe, or one that lost the connection
-// travels out and skips the rest; what ran before stays committed, each
+// guards, which ask them on the same query. The first failure travels out and
+// skips the rest, unless it is a guarded change (a column addition, an index
+// of a table found present) that the server refused for the database's
+// shape, which is skipped alone; what ran before stays committed, each
 // statement having been committed on its own, so a later run carries on
 // where this one stopped: a table found present gets the indexes it lacks.
 void UpgradeScript(TSQLQuery& query, CatalogueGuards& guards);

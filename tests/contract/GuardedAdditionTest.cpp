@@ -1,9 +1,11 @@
-// The guarded column additions against the scripted driver: which failures
-// they absorb and which one they let through (a lost connection), and that
-// telling the two apart costs no driver call of its own.
+// The guarded column additions against the scripted driver: the one failure
+// they absorb (a refusal the driver flags as a difference of the database's
+// shape) and every other one they let through, and that telling them apart
+// costs no driver call of its own.
 #include <gtest/gtest.h>
 
 #include "CatalogueProbes.h"
+#include "DriverError.h"
 #include "QueryFixture.h"
 #include "Raised.h"
 
@@ -14,6 +16,7 @@ using support::QueryFixture;
 
 const std::string kSqlError = "Dbvance Error: [0x0065]: SQL Error\r\nSQL Server Error: ";
 constexpr dbv::SQLResult kLost = dbv::status::SqlError | dbv::kConnectionLost;
+constexpr dbv::SQLResult kShape = dbv::status::SqlError | dbv::kShapeDiffers;
 
 // The column probe of PUB_PARAM.INCHKUD finds no row, so the ALTER follows.
 void ScriptMissingColumn() {
@@ -41,7 +44,7 @@ struct GuardCase {
   Calls calls;  // every driver call of the addition, up to and including the failure's message
 };
 
-TEST(GuardedAddition, OnlyALostConnectionLeavesTheGuardAndNeitherCostsAnExtraCall) {
+TEST(GuardedAddition, OnlyADifferenceOfShapeStaysInTheGuardAndTellingItCostsNoCall) {
   const Calls alterFails = Then(kProbeCalls, {"cursor.release()", "cmd.getRowsAffected()", "cmd.release()",
                                               "conn.getSQLCommand()",
                                               "cmd.setOption(0,20)",
@@ -53,11 +56,13 @@ TEST(GuardedAddition, OnlyALostConnectionLeavesTheGuardAndNeitherCostsAnExtraCal
   const Calls fetchFails = Then(kProbeCalls, {"cursor.getErrorMessageLen()", "cursor.getErrorMessage()",
                                               "cursor.release()"});
   const GuardCase cases[] = {
-      {"ALTER refused by the server", {.call = "cmd.execute(", .message = "Table unknown", .skip = 1}, true,
-       alterFails},
+      {"ALTER refused for the shape (table unknown)", {.call = "cmd.execute(", .status = kShape,
+                                                       .message = "Table unknown", .skip = 1}, true, alterFails},
+      {"ALTER refused for a lock", {.call = "cmd.execute(", .message = "lock conflict on no wait transaction",
+                                    .skip = 1}, false, alterFails},
       {"ALTER on a lost connection", {.call = "cmd.execute(", .status = kLost, .message = "connection shutdown",
                                       .skip = 1}, false, alterFails},
-      {"probe refused at preparation", {.call = "cmd.prepare(", .message = "Token unknown"}, true,
+      {"probe refused at preparation", {.call = "cmd.prepare(", .message = "Token unknown"}, false,
        probePrepareFails},
       {"probe prepared on a lost connection", {.call = "cmd.prepare(", .status = kLost,
                                                .message = "connection shutdown"}, false, probePrepareFails},
@@ -83,21 +88,35 @@ TEST(GuardedAddition, OnlyALostConnectionLeavesTheGuardAndNeitherCostsAnExtraCal
   }
 }
 
-TEST(GuardedAddition, TheLostConnectionIsToldByTheFlagAboveTheStatusAlone) {
-  QueryFixture f;
-  ScriptMissingColumn();
-  f.Connect();
-  // A network failure the driver did not mark as a loss, then one it did.
-  fake::Fail({.call = "cmd.execute(", .status = dbv::status::ConnectionFailed, .message = "down", .skip = 1, .times = 1});
-  EXPECT_FALSE(AddDoubleField(f.query, "PROVIDER", "CENTER_AMTPERS"));
-  fake::Fail({.call = "cmd.execute(", .status = dbv::status::ConnectionFailed | dbv::kConnectionLost,
-              .message = "down", .skip = 1});
-  try {
-    AddDoubleField(f.query, "PROVIDER", "CENTER_AMTPERS");
-    FAIL() << "the lost connection was absorbed";
-  } catch (const EDatabaseError& error) {
-    EXPECT_TRUE(error.ConnectionLost());
-    EXPECT_EQ(error.message(), "Dbvance Error: [0x0015]: Connection failed\r\nSQL Server Error: down");
+TEST(GuardedAddition, WhatTheFailureMeansIsToldByTheFlagsAboveTheStatusAlone) {
+  struct FlagCase {
+    const char* what;
+    dbv::SQLResult result;
+    bool absorbed;
+    DatabaseFailure kind;  // of the failure let through
+  };
+  const FlagCase cases[] = {
+      {"no flag: refused", dbv::status::SqlError, false, DatabaseFailure::Refused},
+      {"shape flag", dbv::status::SqlError | dbv::kShapeDiffers, true, DatabaseFailure::ShapeDiffers},
+      {"a network failure not marked as a loss", dbv::status::ConnectionFailed, false, DatabaseFailure::Refused},
+      {"a network failure marked as a loss", dbv::status::ConnectionFailed | dbv::kConnectionLost, false,
+       DatabaseFailure::ConnectionLost},
+  };
+  for (const FlagCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    QueryFixture f;
+    ScriptMissingColumn();
+    f.Connect();
+    fake::Fail({.call = "cmd.execute(", .status = c.result, .message = "down", .skip = 1});
+    try {
+      EXPECT_EQ(AddDoubleField(f.query, "PROVIDER", "CENTER_AMTPERS"), !c.absorbed);
+      EXPECT_TRUE(c.absorbed) << "the failure was absorbed";
+    } catch (const EDatabaseError& error) {
+      EXPECT_FALSE(c.absorbed) << "the failure was let through";
+      EXPECT_EQ(error.ConnectionLost(), c.kind == DatabaseFailure::ConnectionLost);
+      EXPECT_EQ(error.ShapeDiffers(), c.kind == DatabaseFailure::ShapeDiffers);
+      EXPECT_EQ(error.message(), driver_error::StatusText(dbv::statusOf(c.result)) + "\r\nSQL Server Error: down");
+    }
   }
 }
 

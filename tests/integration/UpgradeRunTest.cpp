@@ -243,6 +243,35 @@ TEST_F(UpgradeRun, TablesOnlyColumnAdditionsVisitMayBeMissing) {
   EXPECT_EQ(database.Snapshot(), upgraded.Snapshot());
 }
 
+// WEB_TOPBOARD as an older release (or a hand) made it, without TOP_ITEMID:
+// the table is found present, and the index it lacks cannot be made on it.
+// That is a difference of shape: the index is skipped and every step after
+// it runs, in this run and every later one.
+TEST_F(UpgradeRun, AnIndexATableOfAnotherShapeCannotTakeIsSkippedAndTheRunGoesOn) {
+  SampleDatabase database("upgrade_other_shape", "full");
+  ASSERT_EQ(database.Isql("CREATE TABLE WEB_TOPBOARD (PROD_ID VARCHAR(20) NOT NULL, PROD_NAME VARCHAR(50));\n"
+                          "COMMIT;"),
+            "");
+  SampleDatabase upgraded("upgrade_other_shape_expected", "upgraded");
+  const auto withoutTopboard = [](const std::string& snapshot) {
+    std::string kept;
+    for (const std::string& line : Lines(snapshot)) {
+      if (line.find("WEB_TOPBOARD") == std::string::npos) kept += line + "\n";
+    }
+    return kept;
+  };
+  for (const char* run : {"first run", "second run"}) {
+    SCOPED_TRACE(run);
+    RunUpgrade(database);
+    const std::string snapshot = database.Snapshot();
+    EXPECT_EQ(withoutTopboard(snapshot), withoutTopboard(upgraded.Snapshot()));
+    EXPECT_EQ(Starting(snapshot, "COLUMN WEB_TOPBOARD."),
+              (std::vector<std::string>{"COLUMN WEB_TOPBOARD.PROD_ID VARCHAR(20) NOT NULL @0",
+                                        "COLUMN WEB_TOPBOARD.PROD_NAME VARCHAR(50) @1"}));
+    EXPECT_FALSE(Has(snapshot, "INDEX IDX_WEB_TOPBOARD_0 ON WEB_TOPBOARD (TOP_ITEMID)"));
+  }
+}
+
 TEST_F(UpgradeRun, MissingBuybillMasterStopsTheRunAtItsBackfillKeepingWhatRanBefore) {
   SampleDatabase database("upgrade_nobuybill", "no-buybill-master");
   {
