@@ -22,6 +22,7 @@ for ((i = 0; i < SAMPLES; ++i)); do
   what="SIGKILL before the $phase of statement $k ($(sed -n "s/^statement $k: //p" "$E2E_DIR/cut.reference"))"
   faults_copy_db "$CUT_ORIGIN" "$db"
   # The cut's command runs in a shell whose parent is the program.
+  # shellcheck disable=SC2016  # $PPID is that shell's, expanded there
   faults_cut_configure "$db" "$k" 'kill -KILL $PPID'
   export CORVANTIS_CUT_PHASE=$phase
   faults_start_program

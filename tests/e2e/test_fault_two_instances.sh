@@ -12,6 +12,7 @@ require_server
 start_xvfb
 
 ROUNDS=3
+origin=  # set by faults_new_db
 faults_new_db origin origin
 faults_new_db reference reference
 faults_make_db "$origin" 20

@@ -120,6 +120,9 @@ struct SweepSetting {
   sample::ConnectionOptions options;
 };
 
+// Named in the test's listing by its name alone.
+void PrintTo(const SweepSetting& setting, std::ostream* out) { *out << setting.name; }
+
 const SweepSetting kSettings[] = {
     {"FirstRun", Origin::FirstRun, {}},
     {"FirstRunNoWait", Origin::FirstRun, {.waitOnLocks = false}},
