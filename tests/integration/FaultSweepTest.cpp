@@ -156,7 +156,7 @@ struct SweepOrigin {
 };
 
 class FaultSweep : public sample::ServerTest,
-                   public ::testing::WithParamInterface<std::tuple<SweepSetting, const char*>> {
+                   public ::testing::WithParamInterface<std::tuple<SweepSetting, std::string>> {
  protected:
   static void TearDownTestSuite() { origins_.clear(); }
 
@@ -210,12 +210,12 @@ TEST_P(FaultSweep, EveryRunCutBeforeAStatementEndsReportedAndTheNextRunConverges
   for (long k = 1; k <= count; ++k) {
     if (!Swept(k)) continue;
     ++swept;
-    SCOPED_TRACE("cut before the " + std::string(phase) + " of statement " + statements[k - 1]);
+    SCOPED_TRACE("cut before the " + phase + " of statement " + statements[k - 1]);
     DatabaseCopy copy(*origin.database, "sweep_cut");
     const RunOutcome cut = RunThroughCutDriver(copy.Target(), setting.options, k, phase);
     EXPECT_EQ(CountOf(cut.report, "cut " + std::to_string(k) + " " + phase), 1) << cut.report;
     EXPECT_EQ(CountOf(cut.report, "statement "), k) << "the run went past the cut";
-    if (k == 1 && std::string(phase) == "prepare") {
+    if (k == 1 && phase == "prepare") {
       // The driver starts its kept read-only transaction for the first
       // prepare: nothing may have started one before, so this cut hits it.
       EXPECT_EQ(CountOf(cut.report, "transactions open at cut 1: 0"), 1) << cut.report;
@@ -236,9 +236,10 @@ TEST_P(FaultSweep, EveryRunCutBeforeAStatementEndsReportedAndTheNextRunConverges
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, FaultSweep,
-                         ::testing::Combine(::testing::ValuesIn(kSettings), ::testing::Values("prepare", "execute")),
+                         ::testing::Combine(::testing::ValuesIn(kSettings),
+                                            ::testing::Values(std::string("prepare"), std::string("execute"))),
                          [](const ::testing::TestParamInfo<FaultSweep::ParamType>& info) {
-                           return std::string(std::get<0>(info.param).name) + "_" + std::get<1>(info.param);
+                           return std::get<0>(info.param).name + ("_" + std::get<1>(info.param));
                          });
 
 }  // namespace
