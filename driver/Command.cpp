@@ -64,12 +64,19 @@ dbv::SQLResult Command::prepare(const char* sql, std::uint16_t /*paramCount*/) {
     if (sql == nullptr) fail(dbv::status::InvalidParameter, "no statement text");
     unprepare();
     Firebird::IAttachment* attachment = session_->attachment();
-    // The whole text in one event, line ends and all: it is what a person
-    // watching the log most wants to see.
-    session_->tracer().emit(dbv::trace::Prepare, sql);
     // The server prepares only inside a transaction; the statement may run in
-    // another one. The detailed plan comes with the answer to the prepare.
-    const std::shared_ptr<Transaction> reader = session_->reader();
+    // another one. Its start comes first in the log, and a failure to start
+    // it is told as such, not as a failed prepare.
+    std::shared_ptr<Transaction> reader;
+    try {
+      reader = session_->reader();
+    } catch (...) {
+      return recordFailure(*session_, lastError_, "start transaction");
+    }
+    // The whole text in one event, line ends and all: it is what a person
+    // watching the log most wants to see. The detailed plan comes with the
+    // answer to the prepare.
+    session_->tracer().emit(dbv::trace::Prepare, sql);
     ClientStatus status(session_->api().master());
     ClientRef<Firebird::IStatement> statement(attachment->prepare(
         &status, reader->handle(), static_cast<unsigned>(std::strlen(sql)), sql, session_->dialect(),
@@ -97,7 +104,12 @@ dbv::SQLResult Command::execute(dbv::ISQLCursor** cursor) {
     if (inputs->getCount(&status) != 0) {
       fail(dbv::status::ParameterNotSet, "the statement has parameter markers, and the driver binds no values");
     }
-    std::shared_ptr<Transaction> transaction = session_->beginWork(readsCatalogueAlone_);
+    std::shared_ptr<Transaction> transaction;
+    try {
+      transaction = session_->beginWork(readsCatalogueAlone_);
+    } catch (...) {
+      return recordFailure(*session_, lastError_, "start transaction");
+    }
     rowsAffectedKnown_ = false;
     try {
       const bool hasCursor = (statement_->getFlags(&status) & Firebird::IStatement::FLAG_HAS_CURSOR) != 0;

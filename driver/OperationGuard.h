@@ -18,6 +18,12 @@ namespace dbvfb {
 // database's shape marks the result with dbv::kShapeDiffers.
 dbv::SQLResult recordFailure(Session& session, LastError& lastError, std::string_view operation) noexcept;
 
+// For the quiet ends, which nobody receives a status from (a rollback after a
+// failure, the end of a transaction or of the attachment in a destructor):
+// the failure being handled is judged as any other, the session marked lost
+// when it says so, and traced; call only inside a catch block.
+void noteQuietFailure(Session& session, std::string_view operation) noexcept;
+
 template <typename Body>
 dbv::SQLResult runOperation(Session& session, LastError& lastError, std::string_view operation,
                             Body&& body) noexcept {

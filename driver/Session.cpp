@@ -7,6 +7,8 @@
 #include "ClientStatus.h"
 #include "DatabaseAddress.h"
 #include "DriverFailure.h"
+#include "FailureClass.h"
+#include "OperationGuard.h"
 #include "ParameterBlocks.h"
 #include "SignalDispositions.h"
 
@@ -20,6 +22,7 @@ Session::~Session() {
     detach();
   } catch (...) {
     // Released without a detach: the client drops the attachment with it.
+    noteQuietFailure(*this, "disconnect");
   }
 }
 
@@ -71,11 +74,26 @@ void Session::markLost(std::uint16_t status, const std::string& message) {
   ignored.dispose();  // not examined: a connection already broken has nothing to close
 }
 
-std::shared_ptr<Transaction> Session::start(const TransactionKind& kind) {
+std::shared_ptr<Transaction> Session::start(TransactionKind kind) {
+  if (readOnlyRefused_) kind.readOnly = false;
+  try {
+    return startAs(kind);
+  } catch (const Firebird::FbException& failure) {
+    if (!kind.readOnly || !isReadOnlyRefusal(failure.getStatus())) throw;
+    noteQuietFailure(*this, "start transaction");
+  }
+  // An ON TRANSACTION START trigger of the database writes: the server
+  // refuses every read-only transaction, so none is asked for again.
+  readOnlyRefused_ = true;
+  kind.readOnly = false;
+  return startAs(kind);
+}
+
+std::shared_ptr<Transaction> Session::startAs(const TransactionKind& kind) {
   const ParameterBlock tpb = transactionBlock(*api_, kind);
   ClientStatus status(api_->master());
   auto transaction = std::make_shared<Transaction>(
-      *api_, tracer_, link_,
+      *this,
       ClientRef<Firebird::ITransaction>(
           attachment()->startTransaction(&status, static_cast<unsigned>(tpb.size()), tpb.data())),
       kind.readOnly ? Transaction::Access::ReadOnly : Transaction::Access::ReadWrite);
@@ -95,7 +113,10 @@ std::shared_ptr<Transaction> Session::reader() {
 }
 
 std::shared_ptr<Transaction> Session::beginWork(bool readsCatalogueAlone) {
-  if (!readsCatalogueAlone) return beginReadWrite();
+  // Where read-only transactions are refused, the reader can write (what the
+  // database's triggers do in it), so no statement runs in it: a catalogue
+  // read gets a transaction of its own, as every other statement does.
+  if (!readsCatalogueAlone || readOnlyRefused_) return beginReadWrite();
   if (settings_.isolation != dbv::isolation::RepeatableRead) return reader();
   return start({.snapshot = true, .readOnly = true, .waitOnLocks = settings_.waitOnLocks});
 }

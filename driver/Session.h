@@ -18,6 +18,12 @@
 // would answer from an old catalogue, so there each of them runs in a
 // read-only snapshot transaction of its own. The reader ends before the
 // detach.
+//
+// A database may carry an ON TRANSACTION START trigger that writes; the server
+// then refuses every read-only transaction. From that refusal on, the session
+// starts read-write transactions only: the reader serves preparing alone and
+// is rolled back at the end, and each catalogue read runs in a transaction of
+// its own.
 #pragma once
 
 #include <firebird/Interface.h>
@@ -71,7 +77,9 @@ class Session {
   void abandonWork(Transaction& transaction) noexcept;
 
  private:
-  std::shared_ptr<Transaction> start(const TransactionKind& kind);
+  // A read-only kind the server refuses is started read-write instead.
+  std::shared_ptr<Transaction> start(TransactionKind kind);
+  std::shared_ptr<Transaction> startAs(const TransactionKind& kind);
   std::shared_ptr<Transaction> beginReadWrite();
   void endOpenTransactions() noexcept;
 
@@ -85,6 +93,7 @@ class Session {
   std::shared_ptr<Transaction> retained_;
   std::shared_ptr<Transaction> reader_;
   bool readerWaits_ = true;  // the lock wait it was started with
+  bool readOnlyRefused_ = false;
   // Watched so that a detach can end what cursors still hold open: the server
   // refuses to detach with active transactions.
   std::vector<std::weak_ptr<Transaction>> openTransactions_;

@@ -7,20 +7,19 @@
 
 #include <firebird/Interface.h>
 
-#include "AttachmentLink.h"
-#include "ClientLibrary.h"
 #include "ClientRef.h"
-#include "Tracer.h"
 
 namespace dbvfb {
+
+class Session;
 
 class Transaction {
  public:
   enum class Access { ReadWrite, ReadOnly };
 
-  // The client objects outlive the transaction: their owner (Session) holds them.
-  Transaction(const ClientApi& api, const Tracer& tracer, const AttachmentLink& link,
-              ClientRef<Firebird::ITransaction> handle, Access access);
+  // The session outlives the transaction: it ends every transaction still
+  // open before it goes.
+  Transaction(Session& session, ClientRef<Firebird::ITransaction> handle, Access access);
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
   ~Transaction();
@@ -36,15 +35,15 @@ class Transaction {
   void commitRetaining();  // the work is committed and the transaction goes on
   void rollback();
   // After a failure: ends the transaction whatever happens, and throws nothing.
+  // A failure of its own is judged as any other (OperationGuard.h): when it
+  // says the attachment is gone, nothing more is sent on it.
   void rollbackQuietly() noexcept;
   // Ends the transaction whatever happens, and throws nothing: a read-only one
-  // is committed, any other rolled back.
+  // is committed, any other rolled back; failures as in rollbackQuietly.
   void endQuietly() noexcept;
 
  private:
-  const ClientApi& api_;
-  const Tracer& tracer_;
-  const AttachmentLink& link_;
+  Session& session_;
   ClientRef<Firebird::ITransaction> handle_;
   Access access_;
 };

@@ -49,8 +49,12 @@ TEST_F(WindowLiveLog, AFullRunLogsEveryStatementInTheOrderSent) {
   ASSERT_EQ(RunMainLoop(60000), 0) << "the run did not end with the window's close";
 
   const std::string log = LogText(window);
-  // Nothing of the connect: the first line is the gate probe's first line.
-  EXPECT_EQ(log.substr(0, log.find('\n')), TableProbeLines("UPDATE_HIST").front());
+  // Nothing of the connect: the first line is the start of the transaction
+  // the gate probe is prepared in, the next the gate probe's first line.
+  const std::size_t firstEnd = log.find('\n');
+  EXPECT_EQ(log.substr(0, firstEnd), "start transaction: read committed, read only, wait");
+  EXPECT_EQ(log.substr(firstEnd + 1, log.find('\n', firstEnd + 1) - firstEnd - 1),
+            TableProbeLines("UPDATE_HIST").front());
   std::size_t at = 0;
   for (const auto& statement : FirstRunStatements()) {
     const std::size_t found = log.find(statement, at);
