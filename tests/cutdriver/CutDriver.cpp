@@ -13,16 +13,20 @@
 //   CORVANTIS_CUT_PHASE    "prepare" (default): before statement k is
 //                          prepared; "execute": prepared, before it runs
 //   CORVANTIS_CUT_COMMAND  a shell command that makes the cut (stops the
-//                          server, say); unset: a second attachment deletes
-//                          the program's attachment from MON$ATTACHMENTS
+//                          server, or kills the program: its parent is the
+//                          program); unset: a second attachment deletes the
+//                          program's attachment from MON$ATTACHMENTS
 //   CORVANTIS_CUT_REPORT   a file that gets one line per statement prepared,
 //                          "statement K: TEXT" (its line ends shown as " | "),
 //                          and one for the cut, "cut K PHASE" once made or
-//                          "cut failed K: WHY"
+//                          "cut failed K: WHY"; a deleted attachment is
+//                          preceded by "transactions open at cut K: N", the
+//                          program's transactions the server knew then
 //
 // Everything is read at the entry point, so a process that opens many
 // connections (the in-process sweep) may set a new plan before each.
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -151,12 +155,7 @@ class CutConnection final : public dbv::ISQLConnection {
 
   dbv::SQLResult connect(const char* database, const char* userName, const char* password) override {
     const dbv::SQLResult connected = real_->connect(database, userName, password);
-    if (dbv::failed(connected)) return connected;
-    login_ = {database, userName, password};
-    // Asked now, while nothing traces the connection: the cut must not show
-    // in the program's log or in its statement count.
-    const std::string failure = Run(real_, "SELECT CURRENT_CONNECTION FROM RDB$DATABASE", nullptr, &attachmentId_);
-    if (!failure.empty()) plan_.Report("cut failed: the attachment's id was not read: " + failure);
+    if (!dbv::failed(connected)) login_ = {database, userName, password};
     return connected;
   }
   dbv::SQLResult disconnect() override { return real_->disconnect(); }
@@ -192,7 +191,7 @@ class CutConnection final : public dbv::ISQLConnection {
 
   void CutIfDue(long statement, bool beforeExecute) {
     if (statement != plan_.cutAt || beforeExecute != plan_.beforeExecute) return;
-    const std::string failure = plan_.command.empty() ? DeleteAttachment() : RunCommand();
+    const std::string failure = plan_.command.empty() ? DeleteAttachment(statement) : RunCommand();
     const char* phase = beforeExecute ? "execute" : "prepare";
     plan_.Report(failure.empty() ? "cut " + std::to_string(statement) + " " + phase
                                  : "cut failed " + std::to_string(statement) + ": " + failure);
@@ -206,20 +205,30 @@ class CutConnection final : public dbv::ISQLConnection {
     return status == 0 ? "" : "the command ended with " + std::to_string(status);
   }
 
-  // Through an attachment of its own, on the real driver and server.
-  std::string DeleteAttachment() const {
-    if (attachmentId_ <= 0) return "the attachment's id is unknown";
+  // Through an attachment of its own, on the real driver and server. The
+  // program's attachment is found there by this process's id, not asked for
+  // on the program's connection: any statement there would start the
+  // driver's kept read-only transaction before the program's first one does.
+  std::string DeleteAttachment(long statement) const {
     dbv::ISQLConnection* killer = nullptr;
     if (dbv::failed(driver_->getSQLConnection(&killer))) return "no second connection";
     std::string failure;
     if (dbv::failed(killer->connect(login_.database.c_str(), login_.userName.c_str(), login_.password.c_str()))) {
       failure = "the second attachment was refused";
     } else {
-      std::int32_t rows = 0;
+      const std::string program =
+          "A.MON$REMOTE_PID = " + std::to_string(::getpid()) + " AND A.MON$ATTACHMENT_ID <> CURRENT_CONNECTION";
+      long long open = 0;
       failure = Run(killer,
-                    "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID = " + std::to_string(attachmentId_),
-                    &rows, nullptr);
-      if (failure.empty() && rows != 1) failure = std::to_string(rows) + " attachments deleted";
+                    "SELECT COUNT(*) FROM MON$TRANSACTIONS T JOIN MON$ATTACHMENTS A"
+                    " ON A.MON$ATTACHMENT_ID = T.MON$ATTACHMENT_ID WHERE " + program,
+                    nullptr, &open);
+      if (failure.empty()) {
+        plan_.Report("transactions open at cut " + std::to_string(statement) + ": " + std::to_string(open));
+        std::int32_t rows = 0;
+        failure = Run(killer, "DELETE FROM MON$ATTACHMENTS A WHERE " + program, &rows, nullptr);
+        if (failure.empty() && rows != 1) failure = std::to_string(rows) + " attachments deleted";
+      }
       killer->disconnect();
     }
     killer->release();
@@ -230,7 +239,6 @@ class CutConnection final : public dbv::ISQLConnection {
   CutPlan& plan_;
   dbv::ISQLConnection* real_;
   Login login_;
-  long long attachmentId_ = 0;
 };
 
 dbv::SQLResult CutCommand::prepare(const char* sql, std::uint16_t paramCount) {

@@ -306,6 +306,34 @@ faults_expect_clean_run() {
   [ ! -s "$FAULTS_REPORTS" ] || fail "$2: the program showed a message box: $(cat "$FAULTS_REPORTS")"
 }
 
+# faults_poll_outcome WHY: whether the latest run has come to its end; when
+# it has, sets OUTCOME: "report" (its one error report was then answered and
+# the program ended with 0; REPORT_TEXT holds the report) or "silent" (it ended
+# with 0 and showed no box). Returns 1 while it runs on without a report.
+faults_poll_outcome() {
+  if [ -s "$FAULTS_REPORTS" ]; then
+    faults_wait_report 10
+    faults_end_after_report "$1"
+    OUTCOME=report
+  elif ! running; then
+    faults_expect_clean_run 1 "$1"
+    OUTCOME=silent
+  else
+    return 1
+  fi
+}
+
+# faults_wait_outcome SECONDS WHY: waits for the latest run's end as above;
+# fails when it neither ends nor reports within SECONDS.
+faults_wait_outcome() {
+  local _
+  for _ in $(seq $(($1 * 10))); do
+    faults_poll_outcome "$2" && return 0
+    sleep 0.1
+  done
+  fail "$2: the program neither ended nor showed a report within $1 s"
+}
+
 # faults_answer_report: presses Enter in the report until it closes. A key
 # sent in the moment the box first maps can be lost before the box takes the
 # focus, so the key is sent again while the box is still there.

@@ -2,7 +2,9 @@
 // deleted just before statement k reaches the real server (before its
 // prepare, or prepared and before its execute). The run must end with the
 // lost connection's error, never quietly, and one more run must leave the
-// database exactly as a single clean run does.
+// database exactly as a single clean run does. Swept for a first run under
+// each transaction setting of the connection file, for a second run, and for
+// a run that heals tables left without their indexes.
 #include <gtest/gtest.h>
 
 #include <pwd.h>
@@ -10,9 +12,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "CatalogueGuards.h"
@@ -62,17 +66,18 @@ struct RunOutcome {
   std::string report;  // the cutting driver's lines
 };
 
-RunOutcome RunThroughCutDriver(const std::string& database, long cutAt, const char* phase) {
+RunOutcome RunThroughCutDriver(const std::string& database, const sample::ConnectionOptions& options, long cutAt,
+                               const std::string& phase) {
   support::TempDir folder;
   const std::string reportFile = folder.PathOf("cut.report");
   const ScopedEnv driver("CORVANTIS_CUT_DRIVER", sample::ProgramConfig::RealDriver());
   const ScopedEnv at("CORVANTIS_CUT_AT", std::to_string(cutAt));
-  const ScopedEnv when("CORVANTIS_CUT_PHASE", std::string(phase));
+  const ScopedEnv when("CORVANTIS_CUT_PHASE", phase);
   const ScopedEnv report("CORVANTIS_CUT_REPORT", reportFile);
   const ScopedEnv command("CORVANTIS_CUT_COMMAND", std::nullopt);
   RunOutcome outcome;
   try {
-    sample::UpgradeSession session(database, CutDriver());
+    sample::UpgradeSession session(database, CutDriver(), options);
     QueryGuards guards(session.Query());
     if (!guards.TableMissing("UPDATE_HIST")) {
       UpgradeScript(session.Query(), guards);
@@ -89,33 +94,88 @@ RunOutcome RunThroughCutDriver(const std::string& database, long cutAt, const ch
   return outcome;
 }
 
-long CountOf(const std::string& report, const std::string& prefix) {
+std::vector<std::string> LinesOf(const std::string& report, const std::string& prefix) {
   std::istringstream in(report);
-  long count = 0;
-  for (std::string line; std::getline(in, line);) count += line.rfind(prefix, 0) == 0;
-  return count;
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind(prefix, 0) == 0) lines.push_back(line.substr(prefix.size()));
+  }
+  return lines;
 }
 
-// The pre-upgrade sample every cut run starts from, and the snapshot of a
-// copy of it upgraded in one clean run through the same layers.
-class FaultSweep : public sample::ServerTest {
- protected:
-  static void SetUpTestSuite() {
-    if (corvantis::test::serverChecksSkipped() || !corvantis::test::serverIsUp()) return;
-    origin_ = std::make_unique<SampleDatabase>("sweep_origin", "full");
-    const SampleDatabase& origin = *origin_;
-    DatabaseCopy clean(origin, "sweep_clean");
-    const RunOutcome outcome = RunThroughCutDriver(clean.Target(), 0, "prepare");
-    cleanRunCompleted_ = outcome.completed;
-    statementsOfCleanRun_ = CountOf(outcome.report, "statement ");
-    reference_ = sample::SnapshotOf(clean.Target());
-  }
-  static void TearDownTestSuite() { origin_.reset(); }
+long CountOf(const std::string& report, const std::string& prefix) {
+  return static_cast<long>(LinesOf(report, prefix).size());
+}
 
-  // Statement k (from 1) of a clean run, as the step table says it is sent.
-  static const sample::SentStatement& Sent(long k) {
-    static const std::vector<sample::SentStatement> sent = sample::StatementsSent(true);
-    return sent.at(static_cast<std::size_t>(k - 1));
+// The database a swept run starts from.
+enum class Origin {
+  FirstRun,   // before the upgrade
+  SecondRun,  // upgraded
+  Healing,    // upgraded, then every index of the step table dropped
+};
+
+struct SweepSetting {
+  const char* name;
+  Origin origin;
+  sample::ConnectionOptions options;
+};
+
+// Named in the test's listing by its name alone.
+void PrintTo(const SweepSetting& setting, std::ostream* out) { *out << setting.name; }
+
+const SweepSetting kSettings[] = {
+    {"FirstRun", Origin::FirstRun, {}},
+    {"FirstRunNoWait", Origin::FirstRun, {.waitOnLocks = false}},
+    {"FirstRunRepeatableRead", Origin::FirstRun, {.isolation = "RepeatableRead"}},
+    {"FirstRunCommitRetain", Origin::FirstRun, {.commitRetain = true}},
+    {"SecondRun", Origin::SecondRun, {}},
+    {"Healing", Origin::Healing, {}},
+};
+
+std::vector<std::string> IndexesOfSteps() {
+  std::vector<std::string> names;
+  for (const UpgradeStep& step : UpgradeSteps()) {
+    for (const TableIndex& index : step.indexes) names.push_back(index.name);
+  }
+  return names;
+}
+
+// What a clean run from the origin sends, from the step table: a healing run
+// sends a second run's statements and, after each index probe, the index.
+long StatementsOfCleanRun(Origin origin) {
+  const long statements = static_cast<long>(sample::StatementsSent(origin == Origin::FirstRun).size());
+  return origin == Origin::Healing ? statements + static_cast<long>(IndexesOfSteps().size()) : statements;
+}
+
+// The origin of one setting and a copy of it upgraded in one clean run
+// through the same layers, made once for both phases.
+struct SweepOrigin {
+  std::unique_ptr<SampleDatabase> database;
+  RunOutcome cleanRun;
+  std::string reference;
+};
+
+class FaultSweep : public sample::ServerTest,
+                   public ::testing::WithParamInterface<std::tuple<SweepSetting, std::string, int>> {
+ protected:
+  static void TearDownTestSuite() { origins_.clear(); }
+
+  static const SweepOrigin& OriginOf(const SweepSetting& setting) {
+    std::unique_ptr<SweepOrigin>& made = origins_[setting.name];
+    if (made) return *made;
+    made = std::make_unique<SweepOrigin>();
+    made->database = std::make_unique<SampleDatabase>(std::string("sweep_") + setting.name,
+                                                      setting.origin == Origin::FirstRun ? "full" : "full,upgraded");
+    if (setting.origin == Origin::Healing) {
+      std::string drops;
+      for (const std::string& index : IndexesOfSteps()) drops += "DROP INDEX " + index + ";\n";
+      const std::string answer = made->database->Isql(drops + "COMMIT;");
+      if (!answer.empty()) throw std::runtime_error("dropping the indexes failed: " + answer);
+    }
+    DatabaseCopy clean(*made->database, "sweep_clean");
+    made->cleanRun = RunThroughCutDriver(clean.Target(), setting.options, 0, "prepare");
+    made->reference = sample::SnapshotOf(clean.Target());
+    return *made;
   }
 
   // Every statement, or those CORVANTIS_SWEEP lists ("7,30"), to look at one again.
@@ -129,50 +189,62 @@ class FaultSweep : public sample::ServerTest {
     return false;
   }
 
-  void Sweep(const char* phase);
-
-  static std::unique_ptr<SampleDatabase> origin_;
-  static bool cleanRunCompleted_;
-  static long statementsOfCleanRun_;
-  static std::string reference_;
+  static std::map<std::string, std::unique_ptr<SweepOrigin>> origins_;
 };
 
-std::unique_ptr<SampleDatabase> FaultSweep::origin_;
-bool FaultSweep::cleanRunCompleted_ = false;
-long FaultSweep::statementsOfCleanRun_ = 0;
-std::string FaultSweep::reference_;
+std::map<std::string, std::unique_ptr<SweepOrigin>> FaultSweep::origins_;
 
-void FaultSweep::Sweep(const char* phase) {
-  ASSERT_TRUE(cleanRunCompleted_) << "the clean run through the cutting driver did not complete";
-  ASSERT_EQ(statementsOfCleanRun_, static_cast<long>(sample::StatementsSent(true).size()));
+TEST_P(FaultSweep, EveryRunCutBeforeAStatementEndsReportedAndTheNextRunConverges) {
+  const auto& [setting, phase, half] = GetParam();
+  const SweepOrigin& origin = OriginOf(setting);
+  ASSERT_TRUE(origin.cleanRun.completed) << "the clean run through the cutting driver did not complete: "
+                                         << origin.cleanRun.failure;
+  const std::vector<std::string> statements = LinesOf(origin.cleanRun.report, "statement ");
+  ASSERT_EQ(static_cast<long>(statements.size()), StatementsOfCleanRun(setting.origin)) << origin.cleanRun.report;
+  for (const std::string& index : IndexesOfSteps()) {
+    EXPECT_NE(origin.reference.find("INDEX " + index + " ON "), std::string::npos) << "the clean run lacks " << index;
+  }
+  const long count = static_cast<long>(statements.size());
   long swept = 0;
   long converged = 0;
-  for (long k = 1; k <= statementsOfCleanRun_; ++k) {
+  // Each half of the statements in a test of its own, well inside CTest's time limit for one.
+  const long first = half == 1 ? 1 : count / 2 + 1;
+  const long last = half == 1 ? count / 2 : count;
+  for (long k = first; k <= last; ++k) {
     if (!Swept(k)) continue;
     ++swept;
-    SCOPED_TRACE("cut before the " + std::string(phase) + " of statement " + std::to_string(k) + " (step " +
-                 std::to_string(Sent(k).step) + ": " + Sent(k).lines.front() + ")");
-    DatabaseCopy copy(*origin_, "sweep_cut");
-    const RunOutcome cut = RunThroughCutDriver(copy.Target(), k, phase);
+    SCOPED_TRACE("cut before the " + phase + " of statement " + statements[k - 1]);
+    DatabaseCopy copy(*origin.database, "sweep_cut");
+    const RunOutcome cut = RunThroughCutDriver(copy.Target(), setting.options, k, phase);
     EXPECT_EQ(CountOf(cut.report, "cut " + std::to_string(k) + " " + phase), 1) << cut.report;
     EXPECT_EQ(CountOf(cut.report, "statement "), k) << "the run went past the cut";
+    if (k == 1 && phase == "prepare") {
+      // The driver starts its kept read-only transaction for the first
+      // prepare: nothing may have started one before, so this cut hits it.
+      EXPECT_EQ(CountOf(cut.report, "transactions open at cut 1: 0"), 1) << cut.report;
+    }
     EXPECT_FALSE(cut.completed) << "a run that lost its connection ended as if complete";
     EXPECT_TRUE(cut.connectionLost) << cut.failure;
     EXPECT_NE(cut.failure.find("SQL Server Error: connection shutdown"), std::string::npos) << cut.failure;
 
-    const RunOutcome rerun = RunThroughCutDriver(copy.Target(), 0, phase);
+    const RunOutcome rerun = RunThroughCutDriver(copy.Target(), setting.options, 0, phase);
     EXPECT_TRUE(rerun.completed) << rerun.failure;
     const std::string snapshot = sample::SnapshotOf(copy.Target());
-    EXPECT_EQ(snapshot, reference_);
-    converged += cut.connectionLost && !cut.completed && rerun.completed && snapshot == reference_;
+    EXPECT_EQ(snapshot, origin.reference);
+    converged += cut.connectionLost && !cut.completed && rerun.completed && snapshot == origin.reference;
   }
-  std::cout << "[ sweep    ] " << phase << ": " << converged << " of " << swept << " cut runs converged ("
-            << statementsOfCleanRun_ << " statements in a clean run)\n";
+  std::cout << "[ sweep    ] " << setting.name << ", " << phase << ", statements " << first << " to " << last << ": "
+            << converged << " of " << swept << " cut runs converged (" << count << " in a clean run)\n";
   EXPECT_EQ(converged, swept);
 }
 
-TEST_F(FaultSweep, EveryRunCutBeforeAStatementIsPreparedEndsReportedAndTheNextRunConverges) { Sweep("prepare"); }
-
-TEST_F(FaultSweep, EveryRunCutBeforeAPreparedStatementRunsEndsReportedAndTheNextRunConverges) { Sweep("execute"); }
+INSTANTIATE_TEST_SUITE_P(Settings, FaultSweep,
+                         ::testing::Combine(::testing::ValuesIn(kSettings),
+                                            ::testing::Values(std::string("prepare"), std::string("execute")),
+                                            ::testing::Values(1, 2)),
+                         [](const ::testing::TestParamInfo<FaultSweep::ParamType>& info) {
+                           return std::get<0>(info.param).name + ("_" + std::get<1>(info.param)) + "_half" +
+                                  std::to_string(std::get<2>(info.param));
+                         });
 
 }  // namespace

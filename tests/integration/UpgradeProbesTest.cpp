@@ -140,7 +140,7 @@ TEST_F(UpgradeProbes, OnlyAShapeDifferenceAnswersFalseAndTheStatementObjectGoesO
 TEST_F(UpgradeProbes, ProbesSeeEveryChangeCommittedBeforeThemUnderEachIsolationLevel) {
   for (const std::string isolation : {"ReadCommited", "RepeatableRead", "DirtyRead"}) {
     SCOPED_TRACE(isolation);
-    UpgradeSession session(database_->Target(), sample::ProgramConfig::RealDriver(), isolation);
+    UpgradeSession session(database_->Target(), sample::ProgramConfig::RealDriver(), {.isolation = isolation});
     TSQLQuery& query = session.Query();
     const std::string ours = "OURS_" + UpperCaseAscii(isolation);
     const std::string theirs = "THEIRS_" + UpperCaseAscii(isolation);

@@ -11,20 +11,28 @@
 
 namespace sample {
 
+// The connection file's transaction options.
+struct ConnectionOptions {
+  std::string isolation = "ReadCommited";  // "Firebird TransIsolation"
+  bool waitOnLocks = true;
+  bool commitRetain = false;
+};
+
 class ProgramConfig {
  public:
   // database: the connection string, e.g. SampleDatabase::Target();
-  // driverLibrary: the LibraryName to load, the build's real driver by default;
-  // isolation: the "Firebird TransIsolation" of the connection file.
+  // driverLibrary: the LibraryName to load, the build's real driver by default.
   explicit ProgramConfig(const std::string& database, const std::string& driverLibrary = RealDriver(),
-                         const std::string& isolation = "ReadCommited")
+                         const ConnectionOptions& options = {})
       : configHome_("XDG_CONFIG_HOME", folder_.PathOf("config")) {
     const auto& server = corvantis::test::firebirdServer();
     const std::string connections = folder_.Write(
         "dbvconnections.ini", "[Quintara]\nDriverName=Firebird\nDatabase=" + database + "\nUser_Name=" +
                                   server.user + "\nPassword=" + server.password +
-                                  "\nServerCharSet=\nSQLDialect=3\nBlobSize=-1\nCommitRetain=False\n"
-                                  "WaitOnLocks=True\nFirebird TransIsolation=" + isolation + "\nTrim Char=False\n");
+                                  "\nServerCharSet=\nSQLDialect=3\nBlobSize=-1\nCommitRetain=" +
+                                  TrueOrFalse(options.commitRetain) + "\nWaitOnLocks=" +
+                                  TrueOrFalse(options.waitOnLocks) + "\nFirebird TransIsolation=" +
+                                  options.isolation + "\nTrim Char=False\n");
     const std::string drivers =
         folder_.Write("dbvdrivers.ini", "[Firebird]\nLibraryName=" + driverLibrary +
                                             "\nVendorLib=libfbclient.so.2\nGetDriverFunc=getSQLDriverFIREBIRD\n");
@@ -38,6 +46,8 @@ class ProgramConfig {
   std::string Folder() const { return folder_.Path().string(); }
 
  private:
+  static std::string TrueOrFalse(bool value) { return value ? "True" : "False"; }
+
   support::TempDir folder_;
   support::ScopedEnv configHome_;
 };

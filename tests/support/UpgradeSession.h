@@ -16,11 +16,11 @@ namespace sample {
 class UpgradeSession {
  public:
   // database: the connection string, e.g. SampleDatabase::Target();
-  // driverLibrary and isolation: as ProgramConfig's.
+  // driverLibrary and options: as ProgramConfig's.
   explicit UpgradeSession(const std::string& database,
                           const std::string& driverLibrary = ProgramConfig::RealDriver(),
-                          const std::string& isolation = "ReadCommited")
-      : config_(database, driverLibrary, isolation) {
+                          const ConnectionOptions& options = {})
+      : config_(database, driverLibrary, options) {
     connection_.emplace("SQLConnection1", config_.Folder());
     query_.emplace("SQLQuery1");
     query_->SetSQLConnection(&*connection_);
