@@ -34,6 +34,14 @@ class DriverLostAttachment : public ServerDatabaseTest {
     ASSERT_EQ(made.exitCode, 0) << made.text;
   }
 
+  // Ends the driver's attachment from outside, as an administrator would.
+  void endOtherAttachments() {
+    const CommandOutput killed = runIsql(
+        "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0;\n",
+        databaseAddress());
+    ASSERT_EQ(killed.exitCode, 0) << killed.text;
+  }
+
   // Connected through the proxy.
   void connectThrough(support::CuttingProxy& proxy, DriverConnection& connection) {
     const std::string path = databaseAddress().substr(databaseAddress().find(':') + 1);
@@ -62,10 +70,7 @@ TEST_F(DriverLostAttachment, AfterTheServerEndedTheAttachmentNothingMoreIsSent) 
   ASSERT_EQ(connection->getSQLCommand(&command), dbv::kSuccess);
   // Prepared, so its transaction is open on the server when the attachment goes.
   ASSERT_EQ(command->prepare("INSERT INTO LOST_T VALUES (1)", 0), dbv::kSuccess) << errorTextOf(command);
-  const CommandOutput killed = runIsql(
-      "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0;\n",
-      databaseAddress());
-  ASSERT_EQ(killed.exitCode, 0) << killed.text;
+  ASSERT_NO_FATAL_FAILURE(endOtherAttachments());
 
   proxy.Arm();
   dbv::ISQLCursor* cursor = nullptr;
@@ -96,10 +101,7 @@ TEST_F(DriverLostAttachment, ALossSeenInAQuietEndStopsWhatWouldFollowIt) {
   ASSERT_EQ(connection->getSQLCommand(&command), dbv::kSuccess);
   ASSERT_EQ(command->prepare("SELECT 1 FROM RDB$DATABASE", 0), dbv::kSuccess) << errorTextOf(command);
   command->release();
-  const CommandOutput killed = runIsql(
-      "DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0;\n",
-      databaseAddress());
-  ASSERT_EQ(killed.exitCode, 0) << killed.text;
+  ASSERT_NO_FATAL_FAILURE(endOtherAttachments());
 
   proxy.Arm();
   EXPECT_EQ(connection->disconnect(), dbv::kSuccess);
