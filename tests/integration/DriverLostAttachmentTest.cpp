@@ -34,6 +34,12 @@ class DriverLostAttachment : public ServerDatabaseTest {
     ASSERT_EQ(made.exitCode, 0) << made.text;
   }
 
+  // A command of the connection with the text prepared.
+  void prepared(DriverConnection& connection, const char* text, dbv::ISQLCommand*& command) {
+    ASSERT_EQ(connection->getSQLCommand(&command), dbv::kSuccess);
+    ASSERT_EQ(command->prepare(text, 0), dbv::kSuccess) << errorTextOf(command);
+  }
+
   // Ends the driver's attachment from outside, as an administrator would.
   void endOtherAttachments() {
     const CommandOutput killed = runIsql(
@@ -67,9 +73,8 @@ TEST_F(DriverLostAttachment, AfterTheServerEndedTheAttachmentNothingMoreIsSent) 
   DriverConnection connection;
   connectThrough(proxy, connection);
   dbv::ISQLCommand* command = nullptr;
-  ASSERT_EQ(connection->getSQLCommand(&command), dbv::kSuccess);
   // Prepared, so its transaction is open on the server when the attachment goes.
-  ASSERT_EQ(command->prepare("INSERT INTO LOST_T VALUES (1)", 0), dbv::kSuccess) << errorTextOf(command);
+  ASSERT_NO_FATAL_FAILURE(prepared(connection, "INSERT INTO LOST_T VALUES (1)", command));
   ASSERT_NO_FATAL_FAILURE(endOtherAttachments());
 
   proxy.Arm();
@@ -98,8 +103,7 @@ TEST_F(DriverLostAttachment, ALossSeenInAQuietEndStopsWhatWouldFollowIt) {
   DriverConnection connection;
   connectThrough(proxy, connection);
   dbv::ISQLCommand* command = nullptr;
-  ASSERT_EQ(connection->getSQLCommand(&command), dbv::kSuccess);
-  ASSERT_EQ(command->prepare("SELECT 1 FROM RDB$DATABASE", 0), dbv::kSuccess) << errorTextOf(command);
+  ASSERT_NO_FATAL_FAILURE(prepared(connection, "SELECT 1 FROM RDB$DATABASE", command));
   command->release();
   ASSERT_NO_FATAL_FAILURE(endOtherAttachments());
 
@@ -119,12 +123,10 @@ TEST_F(DriverLostAttachment, AReadErrorOfTheNetworkIsALossKeptForEveryLaterCall)
   DriverConnection connection;
   connectThrough(proxy, connection);
   dbv::ISQLCommand* command = nullptr;
-  ASSERT_EQ(connection->getSQLCommand(&command), dbv::kSuccess);
-  ASSERT_EQ(command->prepare("INSERT INTO LOST_T VALUES (2)", 0), dbv::kSuccess) << errorTextOf(command);
+  ASSERT_NO_FATAL_FAILURE(prepared(connection, "INSERT INTO LOST_T VALUES (2)", command));
   // A cursor with rows still to fetch, and a count of them nobody has asked for yet.
   dbv::ISQLCommand* reading = nullptr;
-  ASSERT_EQ(connection->getSQLCommand(&reading), dbv::kSuccess);
-  ASSERT_EQ(reading->prepare("SELECT A FROM LOST_T", 0), dbv::kSuccess) << errorTextOf(reading);
+  ASSERT_NO_FATAL_FAILURE(prepared(connection, "SELECT A FROM LOST_T", reading));
   dbv::ISQLCursor* cursor = nullptr;
   ASSERT_EQ(reading->execute(&cursor), dbv::kSuccess) << errorTextOf(reading);
   ASSERT_NE(cursor, nullptr);
