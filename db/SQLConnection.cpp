@@ -9,6 +9,7 @@
 #include "IniFile.h"
 #include "PlatformNames.h"
 #include "SQLMonitor.h"
+#include "ScopeExit.h"
 #include "SettingsStore.h"
 #include "TextRules.h"
 
@@ -144,7 +145,7 @@ TSQLConnection::~TSQLConnection() {
   }
 }
 
-bool TSQLConnection::Connected() const { return connection_ != nullptr && state_ == ConnectionState::Open; }
+bool TSQLConnection::Connected() const { return connection_ && state_ == ConnectionState::Open; }
 
 void TSQLConnection::Open() {
   if (Connected()) return;
@@ -165,27 +166,20 @@ void TSQLConnection::ConnectProcedure() {
   // Monitors switched on before an opening have already stored their hook,
   // which the opening installs below.
   state_ = ConnectionState::Connecting;
-  dbv::GetDriverProc entryPoint = nullptr;
-  try {
-    entryPoint = FindEntryPoint();
-  } catch (const std::exception&) {
-    state_ = ConnectionState::Closed;
-    throw;
-  }
+  ScopeExit closed([this]() noexcept { state_ = ConnectionState::Closed; });
+  const dbv::GetDriverProc entryPoint = FindEntryPoint();
+  closed.Dismiss();
   bool serverConnected = false;
-  try {
-    CreateDriverConnection(entryPoint);
-    const ParamList login = BuildLoginList();
-    ApplyTraceHook(true);
-    ApplyConnectionOptions();
-    Check(connection_->connect(Trim(login.Value("Database")).c_str(), login.Value("USER_NAME").c_str(),
-                               login.Value("PASSWORD").c_str()));
-    serverConnected = true;
-    ReadAnswersAfterConnect(login);
-  } catch (const std::exception&) {
-    AbandonOpening(serverConnected);
-    throw;
-  }
+  ScopeExit abandon([this, &serverConnected]() noexcept { AbandonOpening(serverConnected); });
+  CreateDriverConnection(entryPoint);
+  const ParamList login = BuildLoginList();
+  ApplyTraceHook(true);
+  ApplyConnectionOptions();
+  Check(connection_->connect(Trim(login.Value("Database")).c_str(), login.Value("USER_NAME").c_str(),
+                             login.Value("PASSWORD").c_str()));
+  serverConnected = true;
+  ReadAnswersAfterConnect(login);
+  abandon.Dismiss();
   state_ = ConnectionState::Open;
 }
 
@@ -225,19 +219,16 @@ dbv::GetDriverProc TSQLConnection::FindEntryPoint() {
 }
 
 void TSQLConnection::CreateDriverConnection(dbv::GetDriverProc entryPoint) {
-  if (driver_ != nullptr) {
-    driver_->release();  // the result is not examined: the object is gone either way
-    driver_ = nullptr;
-  }
+  driver_.Reset();
   const std::string errorResourceFile = Trim(Params.Value("ErrorResourceFile"));
   dbv::ISQLDriver* driver = nullptr;
   const dbv::SQLResult loaded = entryPoint(VendorLib.c_str(), errorResourceFile.c_str(), &driver);
   if (dbv::failed(loaded) || driver == nullptr) throw EDatabaseError(FormatText(texts::UnableToLoad, VendorLib));
-  driver_ = driver;
+  driver_ = DriverRef(driver);
   dbv::ISQLConnection* connection = nullptr;
   Check(driver_->getSQLConnection(&connection));
   if (connection == nullptr) Check(dbv::status::InvalidHandle);
-  connection_ = connection;
+  connection_ = DriverRef(connection);
 }
 
 // Every parameter line of the three login names yields that name's first
@@ -297,7 +288,7 @@ void TSQLConnection::ReadAnswersAfterConnect(const ParamList& login) {
   dbv::ISQLMetaData* metaData = nullptr;
   Check(connection_->getSQLMetaData(&metaData));
   if (metaData == nullptr) Check(dbv::status::InvalidHandle);
-  metaData_ = metaData;
+  metaData_ = DriverRef(metaData);
 
   const std::string userName = Trim(login.Value("USER_NAME"));
   if (!userName.empty()) metaData_->setStringOption(dbv::metaopt::UserName, userName.c_str());
@@ -322,25 +313,24 @@ void TSQLConnection::ReadAnswersAfterConnect(const ParamList& login) {
 // A connection that already reached the server is disconnected first, so that
 // an opening abandoned after the connect call (a BlobSize that is no integer,
 // a refused metadata object) leaves no attachment behind.
-void TSQLConnection::AbandonOpening(bool serverConnected) {
+void TSQLConnection::AbandonOpening(bool serverConnected) noexcept {
   state_ = ConnectionState::Closed;
   library_ = nullptr;
-  if (metaData_ != nullptr) {
-    metaData_->release();
-    metaData_ = nullptr;
-  }
-  if (connection_ != nullptr) {
-    if (serverConnected) connection_->disconnect();  // the result is not examined, as at close
-    connection_->release();
-    connection_ = nullptr;
-  }
+  ReleaseDriverConnection(serverConnected);
+}
+
+// The result of disconnecting is not examined.
+void TSQLConnection::ReleaseDriverConnection(bool serverConnected) noexcept {
+  metaData_.Reset();
+  if (serverConnected && connection_) connection_->disconnect();
+  connection_.Reset();
 }
 
 void TSQLConnection::Close() {
   const std::vector<TConnectionClient*> clients = clients_;
   for (TConnectionClient* client : clients) client->ConnectionClosing();
   std::exception_ptr hookFailure;
-  if (driver_ != nullptr) {
+  if (driver_) {
     state_ = ConnectionState::Disconnecting;
     // A refused hook removal is reported only once everything is released,
     // so that a failed close leaves neither the server attachment nor the
@@ -350,19 +340,10 @@ void TSQLConnection::Close() {
     } catch (const std::exception&) {
       hookFailure = std::current_exception();
     }
-    if (metaData_ != nullptr) {
-      metaData_->release();
-      metaData_ = nullptr;
-    }
-    if (connection_ != nullptr) {
-      connection_->disconnect();  // the result is not examined
-      connection_->release();
-      connection_ = nullptr;
-    }
+    ReleaseDriverConnection(true);  // a driver connection still held is one that reached the server
     library_ = nullptr;
     state_ = ConnectionState::Closed;
-    driver_->release();
-    driver_ = nullptr;
+    driver_.Reset();
   }
   loaded_ = false;
   if (hookFailure) std::rethrow_exception(hookFailure);
@@ -373,7 +354,7 @@ void TSQLConnection::Check(dbv::SQLResult result) {
 }
 
 void TSQLConnection::RaiseDriverError(dbv::SQLResult result) {
-  lastErrorText_ = driver_error::TextFor(result, connection_, lastErrorText_);
+  lastErrorText_ = driver_error::TextFor(result, connection_.Get(), lastErrorText_);
   throw EDatabaseError(lastErrorText_, driver_error::FailureOf(result));
 }
 
@@ -389,18 +370,17 @@ void TSQLConnection::SetTraceHook(dbv::TraceCallback callback, std::uint32_t ide
   traceCallback_ = callback;
   traceIdentity_ = identity;
   if (!Connected()) return;
-  try {
-    ApplyTraceHook(callback != nullptr && identity > 0);
-  } catch (const std::exception&) {
+  ScopeExit restore([&]() noexcept {
     traceCallback_ = previousCallback;
     traceIdentity_ = previousIdentity;
-    throw;
-  }
+  });
+  ApplyTraceHook(callback != nullptr && identity > 0);
+  restore.Dismiss();
 }
 
 // Option 9 before option 12, both checked; a refusal stops at once.
 void TSQLConnection::ApplyTraceHook(bool install) {
-  if (connection_ == nullptr) return;
+  if (!connection_) return;
   if (install) {
     if (traceCallback_ == nullptr || traceIdentity_ == 0) return;
     Check(connection_->setOption(dbv::connopt::TraceCallback, reinterpret_cast<std::intptr_t>(traceCallback_)));

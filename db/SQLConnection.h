@@ -10,6 +10,7 @@
 
 #include "Component.h"
 #include "DriverContract.h"
+#include "DriverRef.h"
 #include "LibraryLoader.h"
 #include "ParamList.h"
 
@@ -60,7 +61,7 @@ class TSQLConnection : public TComponent {
   const std::string& LastErrorText() const { return lastErrorText_; }
 
   // Objects and answers of the driver, valid while open.
-  dbv::ISQLConnection* DriverConnection() const { return connection_; }
+  dbv::ISQLConnection* DriverConnection() const { return connection_.Get(); }
   std::int32_t MaxStmtsPerConn() const { return maxStmtsPerConn_; }
   std::int32_t DefaultIsolationLevel() const { return defaultIsolation_; }
   const std::string& QuoteChar() const { return quoteChar_; }
@@ -89,7 +90,8 @@ class TSQLConnection : public TComponent {
   ParamList BuildLoginList() const;
   void ApplyConnectionOptions();
   void ReadAnswersAfterConnect(const ParamList& login);
-  void AbandonOpening(bool serverConnected);
+  void AbandonOpening(bool serverConnected) noexcept;
+  void ReleaseDriverConnection(bool serverConnected) noexcept;
   void Check(dbv::SQLResult result);
 
   std::string programDirectory_;
@@ -98,10 +100,12 @@ class TSQLConnection : public TComponent {
   bool loaded_ = false;
   std::string lastErrorText_;
 
+  // Released in the reverse order: the metadata object, the driver
+  // connection, the driver object.
   dbv::LibraryHandle library_ = nullptr;
-  dbv::ISQLDriver* driver_ = nullptr;
-  dbv::ISQLConnection* connection_ = nullptr;
-  dbv::ISQLMetaData* metaData_ = nullptr;
+  DriverRef<dbv::ISQLDriver> driver_;
+  DriverRef<dbv::ISQLConnection> connection_;
+  DriverRef<dbv::ISQLMetaData> metaData_;
 
   std::int32_t defaultIsolation_ = 0;
   std::int32_t maxStmtsPerConn_ = 0;

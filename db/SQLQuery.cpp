@@ -5,6 +5,7 @@
 #include "DriverError.h"
 #include "ParamScan.h"
 #include "QueryTexts.h"
+#include "ScopeExit.h"
 #include "TextRules.h"
 
 namespace {
@@ -99,25 +100,13 @@ void TSQLQuery::RebuildParams(const std::string& text) {
 // Nothing here can fail in a way the caller hears of: the driver's answers to
 // releasing are not examined, and a failed count keeps the stored one.
 void TSQLQuery::Unprepare() noexcept {
-  ReleaseCursor();
-  if (command_ == nullptr) return;
+  cursor_.Reset();
+  if (!command_) return;
   if (rowsAffected_ <= 0) {
     std::int32_t rows = 0;
     if (!dbv::failed(command_->getRowsAffected(&rows))) rowsAffected_ = rows;
   }
-  ReleaseCommand();
-}
-
-void TSQLQuery::ReleaseCursor() noexcept {
-  if (cursor_ == nullptr) return;
-  cursor_->release();  // result not examined: the cursor is gone either way
-  cursor_ = nullptr;
-}
-
-void TSQLQuery::ReleaseCommand() noexcept {
-  if (command_ == nullptr) return;
-  command_->release();  // result not examined: the command is gone either way
-  command_ = nullptr;
+  command_.Reset();
 }
 
 // --- Preparing ---
@@ -131,7 +120,7 @@ void TSQLQuery::EnsureConnected() {
 void TSQLQuery::ObtainCommand() {
   lastErrorText_.clear();
   lastFailureKind_ = DatabaseFailure::Refused;
-  ReleaseCommand();
+  command_.Reset();
   dbv::ISQLConnection* driverConnection = connection_->DriverConnection();
   if (driverConnection == nullptr) return;
   dbv::ISQLCommand* command = nullptr;
@@ -140,7 +129,7 @@ void TSQLQuery::ObtainCommand() {
     RecordFailure(obtained, driverConnection);
     return;
   }
-  command_ = command;
+  command_ = DriverRef(command);
   // Not tested: a driver without the option fetches with its own row-set size.
   command_->setOption(dbv::cmdopt::RowsetSize, RowsetSizeOf(connection_->Params));
   // No transaction is attached: the driver commits every statement on its own.
@@ -149,17 +138,17 @@ void TSQLQuery::ObtainCommand() {
 void TSQLQuery::Prepare() {
   if (statementText_.empty()) return;
   ObtainCommand();
-  if (command_ == nullptr) return;
+  if (!command_) return;
   const dbv::SQLResult prepared = command_->prepare(statementText_.c_str(), static_cast<std::uint16_t>(params_.size()));
   if (dbv::failed(prepared)) {
-    RecordFailure(prepared, command_);
-    ReleaseCommand();
+    RecordFailure(prepared, command_.Get());
+    command_.Reset();
   }
 }
 
 void TSQLQuery::PrepareIfNeeded() {
-  if (command_ == nullptr) Prepare();
-  if (command_ == nullptr) RaiseMissingCommand();
+  if (!command_) Prepare();
+  if (!command_) RaiseMissingCommand();
 }
 
 // A preparation that failed reports here, with the text it recorded.
@@ -171,7 +160,7 @@ void TSQLQuery::PrepareIfNeeded() {
 void TSQLQuery::ExecuteCommand() {
   dbv::ISQLCursor* cursor = nullptr;
   const dbv::SQLResult executed = command_->execute(&cursor);
-  cursor_ = cursor;  // even after a failure, so that it is released with the rest
+  cursor_ = DriverRef(cursor);  // even after a failure, so that it is released with the rest
   if (dbv::failed(executed)) RaiseCommandError(executed);
 }
 
@@ -189,7 +178,7 @@ void TSQLQuery::RecordFailure(dbv::SQLResult result, DriverObject* failing) {
 }
 
 [[noreturn]] void TSQLQuery::RaiseCommandError(dbv::SQLResult result) {
-  RecordFailure(result, command_);
+  RecordFailure(result, command_.Get());
   throw EDatabaseError(lastErrorText_, lastFailureKind_);
 }
 
@@ -204,21 +193,19 @@ void TSQLQuery::Open() {
   if (active_) return;
   if (statementText_.empty()) throw EDatabaseError(querytext::kMissingStatement);
   EnsureConnected();
-  try {
-    ReleaseCursor();
-    PrepareIfNeeded();
-    ExecuteCommand();
-    if (cursor_ == nullptr) {
-      command_->close();  // not tested; the statement has run on the server already
-      RaiseOwnError(querytext::kCursorNotReturned);
-    }
-    DescribeFields();
-    if (MaxBlobSize > 0) blobBuffer_.resize(static_cast<std::size_t>(MaxBlobSize) * kBlobSizeUnit);
-    FetchFirstRow();
-  } catch (...) {
-    DiscardOpenState();  // closed as after Close; the command stays prepared
-    throw;
+  // A failure leaves the query closed as after Close; the command stays prepared.
+  ScopeExit discard([this]() noexcept { DiscardOpenState(); });
+  cursor_.Reset();
+  PrepareIfNeeded();
+  ExecuteCommand();
+  if (!cursor_) {
+    command_->close();  // not tested; the statement has run on the server already
+    RaiseOwnError(querytext::kCursorNotReturned);
   }
+  DescribeFields();
+  if (MaxBlobSize > 0) blobBuffer_.resize(static_cast<std::size_t>(MaxBlobSize) * kBlobSizeUnit);
+  FetchFirstRow();
+  discard.Dismiss();
   active_ = true;
 }
 
@@ -261,7 +248,7 @@ void TSQLQuery::FetchFirstRow() {
   if (!dbv::failed(fetched)) {
     hasCurrentRow_ = true;
   } else if (!IsEndOfResult(fetched)) {
-    RaiseCursorError(fetched, cursor_);
+    RaiseCursorError(fetched, cursor_.Get());
   }
 }
 
@@ -281,7 +268,7 @@ void TSQLQuery::DiscardOpenState() noexcept {
   fields_.clear();
   hasCurrentRow_ = false;
   std::vector<char>().swap(blobBuffer_);
-  ReleaseCursor();
+  cursor_.Reset();
 }
 
 // --- Execute ---
@@ -294,46 +281,38 @@ std::int32_t TSQLQuery::ExecSQL(bool execDirect) {
 }
 
 std::int32_t TSQLQuery::ExecutePrepared() {
-  try {
-    ReleaseCursor();
-    PrepareIfNeeded();
-    ExecuteCommand();
-    ReadRowsAffected();
-  } catch (...) {
-    FinishExecute();
-    throw;
-  }
-  FinishExecute();
+  const ScopeExit finish([this]() noexcept { FinishExecute(); });
+  cursor_.Reset();
+  PrepareIfNeeded();
+  ExecuteCommand();
+  ReadRowsAffected();
   return rowsAffected_;
 }
 
 // A statement that handed back a cursor leaves nothing behind; any other keeps
 // its prepared command for an unchanged re-run.
 void TSQLQuery::FinishExecute() noexcept {
-  if (cursor_ != nullptr) {
-    ReleaseCursor();
-    ReleaseCommand();
-  } else if (command_ != nullptr) {
+  if (cursor_) {
+    cursor_.Reset();
+    command_.Reset();
+  } else if (command_) {
     command_->close();  // result not examined
   }
 }
 
+// Nothing is kept: cursor and command are released however the run ends.
 std::int32_t TSQLQuery::ExecuteDirect() {
-  ReleaseCursor();
+  cursor_.Reset();
   ObtainCommand();
-  if (command_ == nullptr) RaiseMissingCommand();
-  try {
-    dbv::ISQLCursor* cursor = nullptr;
-    const dbv::SQLResult executed = command_->executeImmediate(statementText_.c_str(), &cursor);
-    cursor_ = cursor;
-    if (dbv::failed(executed)) RaiseCommandError(executed);
-    ReadRowsAffected();
-  } catch (...) {
-    ReleaseCursor();
-    ReleaseCommand();
-    throw;
-  }
-  ReleaseCursor();
-  ReleaseCommand();
+  if (!command_) RaiseMissingCommand();
+  const ScopeExit release([this]() noexcept {
+    cursor_.Reset();
+    command_.Reset();
+  });
+  dbv::ISQLCursor* cursor = nullptr;
+  const dbv::SQLResult executed = command_->executeImmediate(statementText_.c_str(), &cursor);
+  cursor_ = DriverRef(cursor);
+  if (dbv::failed(executed)) RaiseCommandError(executed);
+  ReadRowsAffected();
   return rowsAffected_;
 }

@@ -9,6 +9,7 @@
 
 #include "Component.h"
 #include "DriverContract.h"
+#include "DriverRef.h"
 #include "Field.h"
 #include "SQLConnection.h"
 
@@ -40,7 +41,7 @@ class TSQLQuery : public TComponent, private TConnectionClient {
   void Open();
   void Close();
   bool Active() const { return active_; }
-  bool Prepared() const { return command_ != nullptr; }
+  bool Prepared() const { return static_cast<bool>(command_); }
   TField& FieldByName(const std::string& name);
   const std::vector<std::unique_ptr<TField>>& Fields() const { return fields_; }
   std::int32_t ExecSQL(bool execDirect = false);
@@ -57,8 +58,6 @@ class TSQLQuery : public TComponent, private TConnectionClient {
   void TextChanged();
   void RebuildParams(const std::string& text);
   void Unprepare() noexcept;
-  void ReleaseCursor() noexcept;
-  void ReleaseCommand() noexcept;
   void DiscardOpenState() noexcept;
 
   void EnsureConnected();
@@ -78,7 +77,7 @@ class TSQLQuery : public TComponent, private TConnectionClient {
   void FetchFirstRow();
 
   // The cursor while a row is current, else null.
-  dbv::ISQLCursor* RowCursor() const { return active_ && hasCurrentRow_ ? cursor_ : nullptr; }
+  dbv::ISQLCursor* RowCursor() const { return active_ && hasCurrentRow_ ? cursor_.Get() : nullptr; }
   // Keeps the failure's text, and whether it lost the connection, for the
   // error raised now or for a held-back preparation failure raised later.
   template <class DriverObject>
@@ -91,8 +90,9 @@ class TSQLQuery : public TComponent, private TConnectionClient {
   std::string statementText_;
   std::vector<TParam> params_;
   bool active_ = false;
-  dbv::ISQLCommand* command_ = nullptr;  // held from preparation until unprepared
-  dbv::ISQLCursor* cursor_ = nullptr;
+  // Declared before the cursor, so that the cursor is released first.
+  DriverRef<dbv::ISQLCommand> command_;  // held from preparation until unprepared
+  DriverRef<dbv::ISQLCursor> cursor_;
   std::vector<std::unique_ptr<TField>> fields_;
   bool hasCurrentRow_ = false;
   std::vector<char> blobBuffer_;  // reserved at Open only for a positive MaxBlobSize
