@@ -4,6 +4,7 @@
 #include <array>
 #include <exception>
 
+#include "BuiltInParams.h"
 #include "ConnectionTexts.h"
 #include "DriverError.h"
 #include "IniFile.h"
@@ -14,26 +15,6 @@
 #include "TextRules.h"
 
 namespace {
-
-// The host part of the built-in Database line: the database server's address.
-constexpr const char* kBuiltInDatabaseHost = "localhost";
-
-ParamList BuiltInParams() {
-  return {"DriverName=Firebird",
-          std::string("Database=") + kBuiltInDatabaseHost + ":/opt/firebird/data/EMPTY/POSDATA.GDB",
-          "RoleName=RoleName",
-          "User_Name=SYSDBA",
-          "Password=tessaric",
-          "ServerCharSet=",
-          "SQLDialect=3",
-          "BlobSize=-1",
-          "CommitRetain=False",
-          "WaitOnLocks=True",
-          "ErrorResourceFile=",
-          "LocaleCode=0000",
-          "Firebird TransIsolation=ReadCommited",
-          "Trim Char=False"};
-}
 
 // How a connection option's value is handed to the driver.
 enum class OptionKind {

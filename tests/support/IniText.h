@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "BuiltInParams.h"
+
 namespace support {
 
 inline std::string IniSection(const std::string& name, const std::vector<std::string>& lines) {
@@ -14,21 +16,6 @@ inline std::string IniSection(const std::string& name, const std::vector<std::st
 
 // The fourteen lines the window's layout carries, as a connection registry
 // file would hold them to give the same configuration.
-inline std::vector<std::string> BuiltInConnectionLines() {
-  return {"DriverName=Firebird",
-          "Database=localhost:/opt/firebird/data/EMPTY/POSDATA.GDB",
-          "RoleName=RoleName",
-          "User_Name=SYSDBA",
-          "Password=tessaric",
-          "ServerCharSet=",
-          "SQLDialect=3",
-          "BlobSize=-1",
-          "CommitRetain=False",
-          "WaitOnLocks=True",
-          "ErrorResourceFile=",
-          "LocaleCode=0000",
-          "Firebird TransIsolation=ReadCommited",
-          "Trim Char=False"};
-}
+inline std::vector<std::string> BuiltInConnectionLines() { return BuiltInParams().Lines(); }
 
 }  // namespace support
