@@ -12,7 +12,7 @@ mkdir -p "$out/artifacts"
 
 # The pure text rules the targets exercise, and nothing that needs Qt or a driver.
 sources=(db/IniFile.cpp db/TextRules.cpp db/ParamList.cpp db/ParamScan.cpp db/DriverError.cpp)
-flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Idb)
+flags=(-std=c++20 -O1 -g -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined -Idb -Icontract)
 
 status=0
 for target in tests/fuzz/Fuzz*.cpp; do
