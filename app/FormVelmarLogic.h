@@ -17,6 +17,8 @@
 #include "SQLQuery.h"
 #include "UpgradeRun.h"
 
+class QueryGuards;
+
 class FormVelmarLogic {
  public:
   FormVelmarLogic(const FormVelmarLogic&) = delete;
@@ -75,6 +77,9 @@ class FormVelmarLogic {
  private:
   class DatabaseRun;
 
+  // The catalogue questions on SQLQuery1, asked through the same guards the
+  // upgrade script is given.
+  QueryGuards Guards();
   bool TableMissing(const std::string& table);
   bool AddVarcharField(const std::string& table, const std::string& column, const std::string& width);
   bool AddDoubleField(const std::string& table, const std::string& column);
