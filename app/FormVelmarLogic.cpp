@@ -80,7 +80,7 @@ void FormVelmarLogic::SQLMonitor1LogTrace(TSQLMonitor*, dbv::pSQLTRACEDesc CBInf
   // Called from inside a driver operation: nothing may travel back through
   // the driver, so a failure is kept and reported once the loop runs again.
   try {
-    AppendLogLine(TraceTextOf(*CBInfo));
+    AppendLogLines(TraceTextOf(*CBInfo));
     RepaintNow();
   } catch (...) {
     DeferTraceFailure(std::current_exception());
@@ -102,10 +102,10 @@ void FormVelmarLogic::Timer1Timer(const void*) {
   try {
     run_->RunScript();
   } catch (...) {
-    CloseMainWindow();
+    RequestClose();
     throw;
   }
-  CloseMainWindow();
+  RequestClose();
 }
 
 void FormVelmarLogic::SQLConnection1AfterConnect(TSQLConnection*) { SQLMonitor1->SetActive(true); }
@@ -123,7 +123,7 @@ bool FormVelmarLogic::AddDoubleField(const std::string& table, const std::string
   return Guards().AddDoubleField(table, column);
 }
 
-void FormVelmarLogic::AppendLogLine(const std::string& text) {
+void FormVelmarLogic::AppendLogLines(const std::string& text) {
   AddLogLines(DisplayLines(text));
 }
 
@@ -131,4 +131,4 @@ void FormVelmarLogic::ShowWarning(const std::string& message) {
   ShowModalBox(BoxIcon::Warning, kWarningCaption, message);
 }
 
-void FormVelmarLogic::CloseMainWindow() { PostQuitRequest(); }
+void FormVelmarLogic::RequestClose() { PostQuitRequest(); }

@@ -40,9 +40,9 @@ class FormVelmarLogic {
   void SQLConnection1AfterConnect(TSQLConnection* Sender);
 
   // What the other parts of the program use. Texts are code page 950.
-  void AppendLogLine(const std::string& text);
+  void AppendLogLines(const std::string& text);  // a CR LF in text starts a new line
   void ShowWarning(const std::string& message);
-  void CloseMainWindow();
+  void RequestClose();  // the quit request only; the window closes at tear-down
 
  protected:
   // Without a run of its own the window runs the real gate and upgrade
