@@ -2,12 +2,11 @@
 
 #include <utility>
 
-#include "CatalogueGuards.h"
-#include "CatalogueProbes.h"
 #include "Desktop.h"
 #include "ErrorReport.h"
 #include "LogLines.h"
 #include "ModalBox.h"
+#include "QueryGuards.h"
 #include "QuitRequest.h"
 #include "UpgradeScript.h"
 
@@ -21,24 +20,17 @@ constexpr char16_t kWarningCaption[] = u"Warning";
 
 }  // namespace
 
-// The shipped run: the real gate probe and upgrade script on SQLQuery1, the
-// script's catalogue questions answered by the window's own operations.
-class FormVelmarLogic::DatabaseRun : public UpgradeRun, private CatalogueGuards {
+// The shipped run: the real gate probe and upgrade script on SQLQuery1.
+class FormVelmarLogic::DatabaseRun : public UpgradeRun {
  public:
   explicit DatabaseRun(FormVelmarLogic& form) : form_(form) {}
   bool GateMissing() override { return form_.TableMissing(kGateTable); }
-  void RunScript() override { UpgradeScript(*form_.SQLQuery1, *this); }
+  void RunScript() override {
+    QueryGuards guards = form_.Guards();
+    UpgradeScript(*form_.SQLQuery1, guards);
+  }
 
  private:
-  bool TableMissing(const std::string& table) override { return form_.TableMissing(table); }
-  bool IndexMissing(const std::string& index) override { return ::IndexMissing(*form_.SQLQuery1, index); }
-  bool AddVarcharField(const std::string& table, const std::string& column, const std::string& width) override {
-    return form_.AddVarcharField(table, column, width);
-  }
-  bool AddDoubleField(const std::string& table, const std::string& column) override {
-    return form_.AddDoubleField(table, column);
-  }
-
   FormVelmarLogic& form_;
 };
 
@@ -88,7 +80,7 @@ void FormVelmarLogic::SQLMonitor1LogTrace(TSQLMonitor*, dbv::pSQLTRACEDesc CBInf
   // Called from inside a driver operation: nothing may travel back through
   // the driver, so a failure is kept and reported once the loop runs again.
   try {
-    AppendLogLine(TraceTextOf(*CBInfo));
+    AppendLogLines(TraceTextOf(*CBInfo));
     RepaintNow();
   } catch (...) {
     DeferTraceFailure(std::current_exception());
@@ -110,26 +102,28 @@ void FormVelmarLogic::Timer1Timer(const void*) {
   try {
     run_->RunScript();
   } catch (...) {
-    CloseMainWindow();
+    RequestClose();
     throw;
   }
-  CloseMainWindow();
+  RequestClose();
 }
 
 void FormVelmarLogic::SQLConnection1AfterConnect(TSQLConnection*) { SQLMonitor1->SetActive(true); }
 
-bool FormVelmarLogic::TableMissing(const std::string& table) { return ::TableMissing(*SQLQuery1, table); }
+QueryGuards FormVelmarLogic::Guards() { return QueryGuards(*SQLQuery1); }
+
+bool FormVelmarLogic::TableMissing(const std::string& table) { return Guards().TableMissing(table); }
 
 bool FormVelmarLogic::AddVarcharField(const std::string& table, const std::string& column,
                                       const std::string& width) {
-  return ::AddVarcharField(*SQLQuery1, table, column, width);
+  return Guards().AddVarcharField(table, column, width);
 }
 
 bool FormVelmarLogic::AddDoubleField(const std::string& table, const std::string& column) {
-  return ::AddDoubleField(*SQLQuery1, table, column);
+  return Guards().AddDoubleField(table, column);
 }
 
-void FormVelmarLogic::AppendLogLine(const std::string& text) {
+void FormVelmarLogic::AppendLogLines(const std::string& text) {
   AddLogLines(DisplayLines(text));
 }
 
@@ -137,4 +131,4 @@ void FormVelmarLogic::ShowWarning(const std::string& message) {
   ShowModalBox(BoxIcon::Warning, kWarningCaption, message);
 }
 
-void FormVelmarLogic::CloseMainWindow() { PostQuitRequest(); }
+void FormVelmarLogic::RequestClose() { PostQuitRequest(); }

@@ -17,6 +17,8 @@
 #include "SQLQuery.h"
 #include "UpgradeRun.h"
 
+class QueryGuards;
+
 class FormVelmarLogic {
  public:
   FormVelmarLogic(const FormVelmarLogic&) = delete;
@@ -38,9 +40,9 @@ class FormVelmarLogic {
   void SQLConnection1AfterConnect(TSQLConnection* Sender);
 
   // What the other parts of the program use. Texts are code page 950.
-  void AppendLogLine(const std::string& text);
+  void AppendLogLines(const std::string& text);  // a CR LF in text starts a new line
   void ShowWarning(const std::string& message);
-  void CloseMainWindow();
+  void RequestClose();  // the quit request only; the window closes at tear-down
 
  protected:
   // Without a run of its own the window runs the real gate and upgrade
@@ -75,6 +77,9 @@ class FormVelmarLogic {
  private:
   class DatabaseRun;
 
+  // The catalogue questions on SQLQuery1, asked through the same guards the
+  // upgrade script is given.
+  QueryGuards Guards();
   bool TableMissing(const std::string& table);
   bool AddVarcharField(const std::string& table, const std::string& column, const std::string& width);
   bool AddDoubleField(const std::string& table, const std::string& column);

@@ -1,10 +1,10 @@
 #include "FullStop.h"
 
+#include "TextRules.h"
+
 namespace {
 
 constexpr unsigned char kFullStop = 0x2E;
-
-bool IsLeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
 
 // Index of the first byte of the last character; characters are found from
 // the start, since a trail byte alone cannot tell where a character begins.
@@ -12,7 +12,7 @@ std::size_t LastCharacterStart(const std::string& text) {
   std::size_t start = 0;
   for (std::size_t at = 0; at < text.size();) {
     start = at;
-    at += IsLeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+    at += IsBig5LeadByte(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
   }
   return start;
 }

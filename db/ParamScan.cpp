@@ -1,8 +1,6 @@
 #include "ParamScan.h"
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "TextRules.h"
 
 namespace {
 
@@ -14,22 +12,13 @@ bool EndsMarkerName(char c) {
 
 }  // namespace
 
-bool IsDoubleByteLead(unsigned char byte) {
-#ifdef _WIN32
-  constexpr UINT kBig5CodePage = 950;
-  return IsDBCSLeadByteEx(kBig5CodePage, byte) != 0;
-#else
-  return byte >= 0x81 && byte <= 0xFE;  // Big5's lead-byte range
-#endif
-}
-
 std::vector<std::string> ParamMarkerNames(const std::string& text) {
   std::vector<std::string> names;
   bool insideLiteral = false;
   std::size_t i = 0;
   while (i < text.size()) {
     const char c = text[i];
-    if (IsDoubleByteLead(static_cast<unsigned char>(c))) {
+    if (IsBig5LeadByte(static_cast<unsigned char>(c))) {
       i += 2;  // its trail byte belongs to the character, even when it is a grave accent
     } else if (IsQuote(c)) {
       insideLiteral = !insideLiteral;

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+bool IsBig5LeadByte(unsigned char byte) { return byte >= 0x81 && byte <= 0xFE; }
+
 bool IsBlankOrControl(unsigned char byte) { return byte <= 0x20 || byte == 0x7F; }
 
 std::string_view TrimView(std::string_view text) {
@@ -15,7 +17,18 @@ std::string_view TrimView(std::string_view text) {
 std::string Trim(std::string_view text) { return std::string(TrimView(text)); }
 
 namespace {
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+constexpr char kCaseDistance = 'a' - 'A';
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + kCaseDistance) : c; }
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - kCaseDistance) : c; }
+
+std::string MappedBytes(std::string_view text, char (*map)(char)) {
+  std::string mapped(text);
+  for (char& c : mapped) c = map(c);
+  return mapped;
+}
+
 }  // namespace
 
 bool SameText(std::string_view a, std::string_view b) {
@@ -26,11 +39,9 @@ bool SameText(std::string_view a, std::string_view b) {
   return true;
 }
 
-std::string LowerCaseAscii(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = LowerAscii(c);
-  return lower;
-}
+std::string LowerCaseAscii(std::string_view text) { return MappedBytes(text, LowerAscii); }
+
+std::string UpperCaseAscii(std::string_view text) { return MappedBytes(text, UpperAscii); }
 
 std::optional<std::int32_t> ParseInt32(std::string_view text) {
   // from_chars takes "-" but not "+"; a "+" followed by another sign is no number.

@@ -1,8 +1,7 @@
 #include "UpgradeScript.h"
 
-#include "CatalogueGuards.h"
-#include "CatalogueProbes.h"
-#include "SQLQuery.h"
+#include "QueryGuards.h"
+#include "StatementLines.h"
 
 namespace {
 
@@ -15,11 +14,11 @@ UpgradeStep AddVarchar(std::string table, std::string column, std::string width)
 }
 
 UpgradeStep Execute(std::string line) {
-  return {UpgradeAction::Execute, {}, {}, {}, {{std::move(line)}}, {}};
+  return {UpgradeAction::Execute, {}, {}, {}, {std::move(line)}, {}};
 }
 
 UpgradeStep CreateTable(std::string table, StatementLines create, std::vector<TableIndex> indexes = {}) {
-  return {UpgradeAction::CreateTable, std::move(table), {}, {}, {std::move(create)}, std::move(indexes)};
+  return {UpgradeAction::CreateTable, std::move(table), {}, {}, std::move(create), std::move(indexes)};
 }
 
 // The texts go to the server byte for byte: blanks, letter case and line
@@ -164,14 +163,7 @@ std::vector<UpgradeStep> BuildSteps() {
   };
 }
 
-void ExecuteStatement(TSQLQuery& query, const StatementLines& lines) {
-  query.Close();
-  query.ClearLines();
-  for (const std::string& line : lines) query.AddLine(line);
-  query.ExecSQL(false);
-}
-
-void RunStep(TSQLQuery& query, CatalogueGuards& guards, const UpgradeStep& step) {
+void RunStep(TSQLQuery& query, QueryGuards& guards, const UpgradeStep& step) {
   switch (step.action) {
     case UpgradeAction::AddDoubleField:
       // The result is deliberately ignored: an addition skipped for the shape
@@ -182,11 +174,11 @@ void RunStep(TSQLQuery& query, CatalogueGuards& guards, const UpgradeStep& step)
       guards.AddVarcharField(step.table, step.column, step.width);
       return;
     case UpgradeAction::Execute:
-      ExecuteStatement(query, step.statements.front());
+      ExecuteStatement(query, step.statement);
       return;
     case UpgradeAction::CreateTable:
       if (guards.TableMissing(step.table)) {
-        for (const StatementLines& statement : step.statements) ExecuteStatement(query, statement);
+        ExecuteStatement(query, step.statement);
         for (const TableIndex& index : step.indexes) ExecuteStatement(query, index.statement);
         return;
       }
@@ -208,6 +200,6 @@ const std::vector<UpgradeStep>& UpgradeSteps() {
   return steps;
 }
 
-void UpgradeScript(TSQLQuery& query, CatalogueGuards& guards) {
+void UpgradeScript(TSQLQuery& query, QueryGuards& guards) {
   for (const UpgradeStep& step : UpgradeSteps()) RunStep(query, guards, step);
 }

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-class CatalogueGuards;
+#include "StatementLines.h"
+
+class QueryGuards;
 class TSQLQuery;
 
 enum class UpgradeAction {
@@ -16,9 +18,6 @@ enum class UpgradeAction {
   CreateTable,      // when the table is missing: the CREATE, then its indexes;
                     // when it is there: each of its indexes that is missing
 };
-
-// One statement, as the lines added to the statement object.
-using StatementLines = std::vector<std::string>;
 
 struct TableIndex {
   std::string name;        // as the catalogue holds it
@@ -30,7 +29,7 @@ struct UpgradeStep {
   std::string table;   // probed or altered table; empty for Execute
   std::string column;  // the added column
   std::string width;   // decimal width of an added VARCHAR
-  std::vector<StatementLines> statements;
+  StatementLines statement;  // of Execute, the CREATE TABLE of CreateTable; empty for additions
   std::vector<TableIndex> indexes;  // of a created table, in the order they are created
 };
 
@@ -44,4 +43,4 @@ const std::vector<UpgradeStep>& UpgradeSteps();
 // shape, which is skipped alone; what ran before stays committed, each
 // statement having been committed on its own, so a later run carries on
 // where this one stopped: a table found present gets the indexes it lacks.
-void UpgradeScript(TSQLQuery& query, CatalogueGuards& guards);
+void UpgradeScript(TSQLQuery& query, QueryGuards& guards);

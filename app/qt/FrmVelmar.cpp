@@ -180,7 +180,7 @@ void TFormVelmar::changeEvent(QEvent* event) {
 // the window stays on screen until tear-down.
 void TFormVelmar::closeEvent(QCloseEvent* event) {
   event->ignore();
-  CloseMainWindow();
+  RequestClose();
 }
 
 void TFormVelmar::showEvent(QShowEvent* event) {

@@ -209,7 +209,7 @@ LRESULT TFormVelmar::HandleMessage(HWND window, UINT message, WPARAM wParam, LPA
     case WM_CLOSE:
       // The close button, the system menu and Alt+F4 end the program the
       // same way: the window stays on screen until tear-down.
-      CloseMainWindow();
+      RequestClose();
       return 0;
     default:
       break;

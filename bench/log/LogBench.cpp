@@ -18,8 +18,7 @@
 #include <cstring>
 #include <string>
 
-#include "CatalogueGuards.h"
-#include "CatalogueProbes.h"
+#include "QueryGuards.h"
 #include "FrmVelmar.h"
 #include "LogFlood.h"
 #include "SQLMonitor.h"
@@ -35,7 +34,7 @@ void ShowWithoutRun(TFormVelmar& window) {
 
 int Run(TFormVelmar& window, bool monitorOn) {
   TSQLQuery& query = *window.SQLQuery1;
-  if (TableMissing(query, "UPDATE_HIST")) {
+  if (QueryGuards(query).TableMissing("UPDATE_HIST")) {
     std::fprintf(stderr, "log_bench: the database has no UPDATE_HIST\n");
     return 1;
   }

@@ -53,7 +53,7 @@ int Parts(Form& window, long lines) {
                   "execute: %ld rows affected by UPDATE ORDER_MASTER SET BILL_KIND = ... WHERE BILL_KIND IS NULL", i);
     const double cpuStart = CpuMicroseconds();
     const auto start = Clock::now();
-    window.AppendLogLine(text);
+    window.AppendLogLines(text);
     const double cpuAppended = CpuMicroseconds();
     const auto appended = Clock::now();
     window.RepaintNow();

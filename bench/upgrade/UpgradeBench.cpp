@@ -15,8 +15,7 @@
 
 #include <unistd.h>
 
-#include "CatalogueGuards.h"
-#include "CatalogueProbes.h"
+#include "QueryGuards.h"
 #include "Exceptions.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
@@ -49,7 +48,7 @@ int Run() {
   TSQLQuery query("SQLQuery1");
   query.SetSQLConnection(&connection);
   const auto start = std::chrono::steady_clock::now();
-  if (TableMissing(query, "UPDATE_HIST")) {
+  if (QueryGuards(query).TableMissing("UPDATE_HIST")) {
     std::cerr << "upgrade_bench: the database has no UPDATE_HIST\n";
     return 1;
   }

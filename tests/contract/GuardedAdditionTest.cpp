@@ -4,7 +4,7 @@
 // costs no driver call of its own.
 #include <gtest/gtest.h>
 
-#include "CatalogueProbes.h"
+#include "QueryGuards.h"
 #include "DriverError.h"
 #include "QueryFixture.h"
 #include "Raised.h"
@@ -77,7 +77,8 @@ TEST(GuardedAddition, OnlyADifferenceOfShapeStaysInTheGuardAndTellingItCostsNoCa
     f.Connect();
     fake::Fail(c.failure);
     bool added = true;
-    const support::Raised raised = support::RaisedBy([&] { added = AddVarcharField(f.query, "PUB_PARAM", "INCHKUD", "1"); });
+    const support::Raised raised =
+        support::RaisedBy([&] { added = QueryGuards(f.query).AddVarcharField("PUB_PARAM", "INCHKUD", "1"); });
     if (c.absorbed) {
       EXPECT_EQ(raised.kind, "nothing") << raised;
       EXPECT_FALSE(added);
@@ -109,7 +110,7 @@ TEST(GuardedAddition, WhatTheFailureMeansIsToldByTheFlagsAboveTheStatusAlone) {
     f.Connect();
     fake::Fail({.call = "cmd.execute(", .status = c.result, .message = "down", .skip = 1});
     try {
-      EXPECT_EQ(AddDoubleField(f.query, "PROVIDER", "CENTER_AMTPERS"), !c.absorbed);
+      EXPECT_EQ(QueryGuards(f.query).AddDoubleField("PROVIDER", "CENTER_AMTPERS"), !c.absorbed);
       EXPECT_TRUE(c.absorbed) << "the failure was absorbed";
     } catch (const EDatabaseError& error) {
       EXPECT_FALSE(c.absorbed) << "the failure was let through";

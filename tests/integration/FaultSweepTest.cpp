@@ -19,8 +19,7 @@
 #include <tuple>
 #include <vector>
 
-#include "CatalogueGuards.h"
-#include "CatalogueProbes.h"
+#include "QueryGuards.h"
 #include "Exceptions.h"
 #include "SampleDatabase.h"
 #include "ScopedEnv.h"

@@ -8,7 +8,9 @@
 #include "CatalogueProbes.h"
 #include "Exceptions.h"
 #include "ProgramConfig.h"
+#include "QueryGuards.h"
 #include "SampleDatabase.h"
+#include "TextRules.h"
 #include "UpgradeSession.h"
 
 namespace {
@@ -52,7 +54,7 @@ TEST_F(UpgradeProbes, TableProbeFindsTablesWhateverTheLetterCaseOfTheName) {
       {"SAL_MASTER", false}, {"sal_master", false}, {"Sal_Master", false},
       {"UPDATE_HIST", true}, {"TEMP_BACC", true},   {"RDB$RELATIONS", false},
   };
-  for (const Row& row : rows) EXPECT_EQ(TableMissing(Query(), row.table), row.missing) << row.table;
+  for (const Row& row : rows) EXPECT_EQ(QueryGuards(Query()).TableMissing(row.table), row.missing) << row.table;
 }
 
 TEST_F(UpgradeProbes, ColumnAdditionsAddWhatIsMissingWithTheGivenType) {
@@ -73,20 +75,20 @@ TEST_F(UpgradeProbes, ColumnAdditionsAddWhatIsMissingWithTheGivenType) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.column);
-    const bool done = row.varchar ? AddVarcharField(Query(), row.table, row.column, row.width)
-                                  : AddDoubleField(Query(), row.table, row.column);
+    const bool done = row.varchar ? QueryGuards(Query()).AddVarcharField(row.table, row.column, row.width)
+                                  : QueryGuards(Query()).AddDoubleField(row.table, row.column);
     EXPECT_TRUE(done);
     EXPECT_EQ(Describe(row.catalogueTable, UpperCaseAscii(row.column)), row.described);
     // Asked again, the probe finds the column and nothing is altered.
-    EXPECT_TRUE(row.varchar ? AddVarcharField(Query(), row.table, row.column, row.width)
-                            : AddDoubleField(Query(), row.table, row.column));
+    EXPECT_TRUE(row.varchar ? QueryGuards(Query()).AddVarcharField(row.table, row.column, row.width)
+                            : QueryGuards(Query()).AddDoubleField(row.table, row.column));
     EXPECT_EQ(Describe(row.catalogueTable, UpperCaseAscii(row.column)), row.described);
   }
 }
 
 TEST_F(UpgradeProbes, AnExistingColumnKeepsItsOwnTypeAndWidth) {
-  EXPECT_TRUE(AddVarcharField(Query(), "UPAY_MASTER", "REMARK", "5"));
-  EXPECT_TRUE(AddDoubleField(Query(), "UPAY_MASTER", "UPAY_DATE"));
+  EXPECT_TRUE(QueryGuards(Query()).AddVarcharField("UPAY_MASTER", "REMARK", "5"));
+  EXPECT_TRUE(QueryGuards(Query()).AddDoubleField("UPAY_MASTER", "UPAY_DATE"));
   EXPECT_EQ(Describe("UPAY_MASTER", "REMARK"), "REMARK 37 100\nformat 1\n");
   EXPECT_EQ(Describe("UPAY_MASTER", "UPAY_DATE"), "UPAY_DATE 37 10\nformat 1\n");
 }
@@ -112,8 +114,8 @@ TEST_F(UpgradeProbes, OnlyAShapeDifferenceAnswersFalseAndTheStatementObjectGoesO
   for (const Row& row : rows) {
     SCOPED_TRACE(row.why);
     const auto add = [&] {
-      return row.varchar ? AddVarcharField(Query(), row.table, row.column, row.width)
-                         : AddDoubleField(Query(), row.table, row.column);
+      return row.varchar ? QueryGuards(Query()).AddVarcharField(row.table, row.column, row.width)
+                         : QueryGuards(Query()).AddDoubleField(row.table, row.column);
     };
     if (row.skipped) {
       EXPECT_FALSE(add());
@@ -125,11 +127,11 @@ TEST_F(UpgradeProbes, OnlyAShapeDifferenceAnswersFalseAndTheStatementObjectGoesO
         EXPECT_FALSE(error.ShapeDiffers() || error.ConnectionLost()) << error.message();
       }
     }
-    EXPECT_FALSE(TableMissing(Query(), "UPAY_MASTER"));
+    EXPECT_FALSE(QueryGuards(Query()).TableMissing("UPAY_MASTER"));
   }
   EXPECT_EQ(Describe("UPAY_MASTER", "ACC_YM"), "format 1\n");
   // Nothing the failures left behind blocks a later change of the same table.
-  EXPECT_TRUE(AddVarcharField(Query(), "UPAY_MASTER", "ACC_YM", "7"));
+  EXPECT_TRUE(QueryGuards(Query()).AddVarcharField("UPAY_MASTER", "ACC_YM", "7"));
   EXPECT_EQ(Describe("UPAY_MASTER", "ACC_YM"), "ACC_YM 37 7\nformat 2\n");
 }
 
@@ -167,19 +169,19 @@ TEST_F(UpgradeProbes, ProbesSeeEveryChangeCommittedBeforeThemUnderEachIsolationL
     };
     const Case cases[] = {
         {"a table created by this program", [&] { byUs("CREATE TABLE " + ours + " (N INTEGER)"); },
-         [&] { return TableMissing(query, ours); }},
+         [&] { return QueryGuards(query).TableMissing(ours); }},
         {"a table created by another attachment", [&] { byAnother("CREATE TABLE " + theirs + " (N INTEGER)"); },
-         [&] { return TableMissing(query, theirs); }},
-        {"a column added by this program", [&] { EXPECT_TRUE(AddDoubleField(query, ours, "QTY")); },
+         [&] { return QueryGuards(query).TableMissing(theirs); }},
+        {"a column added by this program", [&] { EXPECT_TRUE(QueryGuards(query).AddDoubleField(ours, "QTY")); },
          [&] { return columnMissing(ours); }},
         {"a column added by another attachment",
          [&] { byAnother("ALTER TABLE " + theirs + " ADD QTY DOUBLE PRECISION"); },
          [&] { return columnMissing(theirs); }},
         {"an index created by this program", [&] { byUs("CREATE INDEX " + ours + "_N ON " + ours + " (N)"); },
-         [&] { return IndexMissing(query, ours + "_N"); }},
+         [&] { return QueryGuards(query).IndexMissing(ours + "_N"); }},
         {"an index created by another attachment",
          [&] { byAnother("CREATE INDEX " + theirs + "_N ON " + theirs + " (N)"); },
-         [&] { return IndexMissing(query, theirs + "_N"); }},
+         [&] { return QueryGuards(query).IndexMissing(theirs + "_N"); }},
     };
     for (const Case& c : cases) {
       EXPECT_TRUE(c.missing()) << "before " << c.change;
@@ -191,7 +193,7 @@ TEST_F(UpgradeProbes, ProbesSeeEveryChangeCommittedBeforeThemUnderEachIsolationL
 
 TEST_F(UpgradeProbes, TableProbeLetsAFailureOfTheServerThrough) {
   UpgradeSession nowhere(sample::firebirdServer().address(sample::firebirdServer().dataDir + "/no_such_database.fdb"));
-  EXPECT_THROW(TableMissing(nowhere.Query(), "UPDATE_HIST"), EDatabaseError);
+  EXPECT_THROW(QueryGuards(nowhere.Query()).TableMissing("UPDATE_HIST"), EDatabaseError);
 }
 
 }  // namespace

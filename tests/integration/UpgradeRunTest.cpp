@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "CatalogueGuards.h"
-#include "CatalogueProbes.h"
+#include "QueryGuards.h"
 #include "Exceptions.h"
 #include "SampleDatabase.h"
 #include "UpgradeScript.h"
@@ -24,7 +23,7 @@ using sample::UpgradeSession;
 // What the program does after its gate has passed, on a connection of its own.
 void RunUpgrade(const SampleDatabase& database) {
   UpgradeSession session(database.Target());
-  ASSERT_FALSE(TableMissing(session.Query(), "UPDATE_HIST"));
+  ASSERT_FALSE(QueryGuards(session.Query()).TableMissing("UPDATE_HIST"));
   QueryGuards guards(session.Query());
   UpgradeScript(session.Query(), guards);
 }
@@ -276,7 +275,7 @@ TEST_F(UpgradeRun, MissingBuybillMasterStopsTheRunAtItsBackfillKeepingWhatRanBef
   SampleDatabase database("upgrade_nobuybill", "no-buybill-master");
   {
     UpgradeSession session(database.Target());
-    ASSERT_FALSE(TableMissing(session.Query(), "UPDATE_HIST"));
+    ASSERT_FALSE(QueryGuards(session.Query()).TableMissing("UPDATE_HIST"));
     QueryGuards guards(session.Query());
     try {
       UpgradeScript(session.Query(), guards);

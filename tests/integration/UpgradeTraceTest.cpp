@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "CatalogueGuards.h"
+#include "QueryGuards.h"
 #include "CatalogueProbes.h"
 #include "SampleDatabase.h"
 #include "StatementsSent.h"

@@ -36,12 +36,12 @@ inline std::vector<SentStatement> StatementsSent(bool firstRun) {
         }
         break;
       case UpgradeAction::Execute:
-        sent.push_back({step.statements.front(), true});
+        sent.push_back({step.statement, true});
         break;
       case UpgradeAction::CreateTable:
         sent.push_back({TableProbeLines(step.table), false});
         if (firstRun) {
-          for (const StatementLines& statement : step.statements) sent.push_back({statement, false});
+          sent.push_back({step.statement, false});
           for (const TableIndex& index : step.indexes) sent.push_back({index.statement, false});
         } else {
           for (const TableIndex& index : step.indexes) sent.push_back({IndexProbeLines(index.name), false});

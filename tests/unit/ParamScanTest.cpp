@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "ParamScan.h"
+#include "TextRules.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST(ParamScan, LeadBytesAreBig5Range) {
   } cases[] = {{0x00, false}, {0x40, false}, {0x60, false}, {0x7F, false}, {0x80, false},
                {0x81, true},  {0xA4, true},  {0xAF, true},  {0xFE, true},  {0xFF, false}};
   for (const auto& c : cases) {
-    EXPECT_EQ(IsDoubleByteLead(c.byte), c.lead) << "byte 0x" << std::hex << int{c.byte};
+    EXPECT_EQ(IsBig5LeadByte(c.byte), c.lead) << "byte 0x" << std::hex << int{c.byte};
   }
 }
 

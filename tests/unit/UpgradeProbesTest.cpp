@@ -8,9 +8,11 @@
 
 #include "CatalogueProbes.h"
 #include "Exceptions.h"
+#include "QueryGuards.h"
 #include "SQLConnection.h"
 #include "SQLQuery.h"
 #include "TempDir.h"
+#include "TextRules.h"
 #include "UserSettings.h"
 
 namespace {
@@ -81,10 +83,10 @@ TEST_F(UnreachableDatabase, EveryProbeLetsTheFailureThroughAndKeepsItsText) {
     std::vector<std::string> lines;  // left in the statement object
   };
   const Row rows[] = {
-      {"TableMissing", [&] { TableMissing(query_, "update_hist"); }, TableProbeLines("UPDATE_HIST")},
-      {"AddVarcharField", [&] { AddVarcharField(query_, "UPAY_MASTER", "ACC_YM", "7"); },
+      {"TableMissing", [&] { QueryGuards(query_).TableMissing("update_hist"); }, TableProbeLines("UPDATE_HIST")},
+      {"AddVarcharField", [&] { QueryGuards(query_).AddVarcharField("UPAY_MASTER", "ACC_YM", "7"); },
        ColumnProbeLines("UPAY_MASTER", "ACC_YM")},
-      {"AddDoubleField", [&] { AddDoubleField(query_, "PROVIDER", "CENTER_AMTPERS"); },
+      {"AddDoubleField", [&] { QueryGuards(query_).AddDoubleField("PROVIDER", "CENTER_AMTPERS"); },
        ColumnProbeLines("PROVIDER", "CENTER_AMTPERS")},
   };
   for (const Row& row : rows) {

@@ -141,7 +141,8 @@ const UpgradeStep& Step(int number) { return UpgradeSteps().at(static_cast<std::
 
 // Every statement a step may send, its indexes' included.
 std::vector<StatementLines> AllStatements(const UpgradeStep& step) {
-  std::vector<StatementLines> all = step.statements;
+  std::vector<StatementLines> all;
+  if (!step.statement.empty()) all.push_back(step.statement);
   for (const TableIndex& index : step.indexes) all.push_back(index.statement);
   return all;
 }
@@ -165,7 +166,7 @@ TEST(UpgradeSteps, ColumnAdditionsNameTheirTableColumnAndWidthAndSendNothingOfTh
     EXPECT_EQ(step.table, row.table);
     EXPECT_EQ(step.column, row.column);
     EXPECT_EQ(step.width, row.width);
-    EXPECT_TRUE(step.statements.empty());
+    EXPECT_TRUE(step.statement.empty());
   }
 }
 

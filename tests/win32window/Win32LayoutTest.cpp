@@ -114,7 +114,7 @@ TEST(Win32Layout, RenderedLogIsLimeOnBlackInsideFacePanels) {
   std::vector<std::string> log;
   auto form = NewForm(log);
   ShowWindow(form->Handle(), SW_SHOWNORMAL);
-  form->AppendLogLine("WWWWWWWW MMMMMMMM");
+  form->AppendLogLines("WWWWWWWW MMMMMMMM");
   form->RepaintNow();
   RECT memo;
   GetClientRect(form->Memo1, &memo);

@@ -154,12 +154,12 @@ TEST(WindowLayout, LogWrapsLongLinesAndFollowsTheNewestLine) {
   auto form = NewForm(log);
   form->show();
   ASSERT_TRUE(WaitFor([&] { return form->Memo1->isVisible(); }, 1000));
-  form->AppendLogLine(std::string(400, 'W'));  // no blank to break at
+  form->AppendLogLines(std::string(400, 'W'));  // no blank to break at
   const QTextBlock first = form->Memo1->document()->firstBlock();
   ASSERT_NE(first.layout(), nullptr);
   EXPECT_GT(first.layout()->lineCount(), 1) << "a long line is not wrapped";
 
-  for (int i = 0; i < 200; ++i) form->AppendLogLine("line " + std::to_string(i));
+  for (int i = 0; i < 200; ++i) form->AppendLogLines("line " + std::to_string(i));
   const QScrollBar* bar = form->Memo1->verticalScrollBar();
   EXPECT_GT(bar->maximum(), 0);
   EXPECT_EQ(bar->value(), bar->maximum()) << "the view does not follow the newest line";
@@ -170,7 +170,7 @@ TEST(WindowLayout, RenderedLogIsLimeOnBlackInsideFacePanels) {
   auto form = NewForm(log);
   form->show();
   ASSERT_TRUE(WaitFor([&] { return form->Memo1->isVisible(); }, 1000));
-  form->AppendLogLine("SELECT * FROM RDB$RELATIONS");
+  form->AppendLogLines("SELECT * FROM RDB$RELATIONS");
   const QImage shot = form->grab().toImage();
   const QColor face = form->palette().color(QPalette::Button);
   EXPECT_EQ(shot.pixelColor(230, 5), face) << "top strip";
