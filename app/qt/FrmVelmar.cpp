@@ -98,10 +98,10 @@ void TFormVelmar::ArmTimer() {
 
 void TFormVelmar::StopTimer() { Timer1->stop(); }
 
-// The native window exists from now on, still hidden.
-void TFormVelmar::CreateNativeWindow() { create(); }
+void TFormVelmar::EnsureNativeWindow() { create(); }
 
-void TFormVelmar::DestroyNativeWindow() { destroy(); }
+// The native window goes now; the widgets go with the visual parts.
+void TFormVelmar::TakeOffScreen() { destroy(); }
 
 void TFormVelmar::FreeVisualParts() {
   Panel3.reset();

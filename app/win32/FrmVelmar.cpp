@@ -102,10 +102,10 @@ void TFormVelmar::ArmTimer() {
 
 void TFormVelmar::StopTimer() { Timer1->Stop(); }
 
-void TFormVelmar::CreateNativeWindow() {}  // made with the layout
+void TFormVelmar::EnsureNativeWindow() {}  // made with the layout, its children's parent
 
-// It leaves the screen first; the window itself goes with its parts.
-void TFormVelmar::DestroyNativeWindow() { ShowWindow(handle_.get(), SW_HIDE); }
+// Hidden only: the window itself is destroyed with its parts.
+void TFormVelmar::TakeOffScreen() { ShowWindow(handle_.get(), SW_HIDE); }
 
 void TFormVelmar::FreeVisualParts() {
   Panel3.reset();  // Memo1 with it
