@@ -1,10 +1,13 @@
 // What the window logic asks of the window toolkit besides the main window:
-// the application title, modal message boxes and the message loop. Each face's
-// application object is the one desktop while the program runs.
+// the application title, modal message boxes and the message loop, which
+// keeps its quit request. Each face's application object is the one desktop
+// while the program runs.
 #pragma once
 
 #include <functional>
 #include <string>
+
+#include "QuitRequest.h"
 
 enum class BoxIcon { Warning, Stop };
 
@@ -25,10 +28,16 @@ class Desktop {
   // Ends the main message loop; the program then exits with status 0.
   virtual void ExitLoop() = 0;
 
+  // The request that ends this desktop's main loop, waiting for its dialogs.
+  QuitRequest& Quit() { return quit_; }
+
   Desktop(const Desktop&) = delete;
   Desktop& operator=(const Desktop&) = delete;
 
  protected:
   Desktop();  // becomes the current desktop
   virtual ~Desktop();
+
+ private:
+  QuitRequest quit_{*this};
 };

@@ -52,7 +52,7 @@ void FormVelmarLogic::CreateComponents(const std::string& programDirectory) {
   SQLMonitor1->OnLogTrace = [this](TSQLMonitor* sender, dbv::pSQLTRACEDesc record) {
     SQLMonitor1LogTrace(sender, record);
   };
-  CreateNativeWindow();
+  EnsureNativeWindow();
 }
 
 // Everything is marked first, so nothing reacts to outside events while the
@@ -63,7 +63,7 @@ void FormVelmarLogic::DestroyComponents() {
   SQLQuery1->MarkDestroying();
   SQLMonitor1->MarkDestroying();
   StopTimer();
-  DestroyNativeWindow();
+  TakeOffScreen();
   FreeVisualParts();
   SQLMonitor1.reset();
   FreeTimer();

@@ -65,8 +65,8 @@ class FormVelmarLogic {
   virtual void BuildLayout() = 0;  // Panel1, Panel2, Panel3, Memo1
   virtual void ArmTimer() = 0;     // throws Exception(NoTimersText) when the system gives no timer
   virtual void StopTimer() = 0;
-  virtual void CreateNativeWindow() = 0;  // still hidden
-  virtual void DestroyNativeWindow() = 0;
+  virtual void EnsureNativeWindow() = 0;  // it exists from now on, still hidden
+  virtual void TakeOffScreen() = 0;       // first at tear-down, before the parts are freed
   virtual void FreeVisualParts() = 0;  // Panel3 with Memo1, Panel2, Panel1
   virtual void FreeTimer() = 0;
   // The lines of one event at the end of Memo1, in one go (the view scrolls

@@ -2,30 +2,30 @@
 
 #include "Desktop.h"
 
-namespace {
-
-bool pending = false;
-int openDialogs = 0;
-
-void Deliver() {
-  if (!pending || openDialogs > 0) return;
-  pending = false;
-  Desktop::Current().ExitLoop();
+void QuitRequest::Post() {
+  pending_ = true;
+  PostDelivery();
 }
 
-void Post() { Desktop::Current().PostToLoop(&Deliver); }
-
-}  // namespace
-
-void PostQuitRequest() {
-  pending = true;
-  Post();
+void QuitRequest::DialogClosed() {
+  if (--openDialogs_ == 0 && pending_) PostDelivery();
 }
 
-bool QuitRequestPending() { return pending; }
-
-ModalDialogScope::ModalDialogScope() { ++openDialogs; }
-
-ModalDialogScope::~ModalDialogScope() {
-  if (--openDialogs == 0 && pending) Post();
+// The call dies with the desktop's loop, never outliving this request.
+void QuitRequest::PostDelivery() {
+  desktop_.PostToLoop([this] { Deliver(); });
 }
+
+void QuitRequest::Deliver() {
+  if (!pending_ || openDialogs_ > 0) return;
+  pending_ = false;
+  desktop_.ExitLoop();
+}
+
+void PostQuitRequest() { Desktop::Current().Quit().Post(); }
+
+bool QuitRequestPending() { return Desktop::Current().Quit().Pending(); }
+
+ModalDialogScope::ModalDialogScope() : request_(Desktop::Current().Quit()) { request_.DialogOpened(); }
+
+ModalDialogScope::~ModalDialogScope() { request_.DialogClosed(); }

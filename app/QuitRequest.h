@@ -7,7 +7,31 @@
 // after the dialog has been dismissed.
 #pragma once
 
-// Posts the request; the main loop ends with status 0 when it takes it.
+class Desktop;
+
+// The request of one desktop, kept by the desktop whose loop it ends.
+class QuitRequest {
+ public:
+  explicit QuitRequest(Desktop& desktop) : desktop_(desktop) {}
+  QuitRequest(const QuitRequest&) = delete;
+  QuitRequest& operator=(const QuitRequest&) = delete;
+
+  void Post();
+  bool Pending() const { return pending_; }
+  void DialogOpened() { ++openDialogs_; }
+  void DialogClosed();
+
+ private:
+  void PostDelivery();
+  void Deliver();
+
+  Desktop& desktop_;
+  bool pending_ = false;
+  int openDialogs_ = 0;
+};
+
+// Posts the current desktop's request; its main loop ends with status 0 when
+// it takes it.
 void PostQuitRequest();
 
 // True from PostQuitRequest until the main loop has been told to end.
@@ -21,4 +45,7 @@ class ModalDialogScope {
   ~ModalDialogScope();
   ModalDialogScope(const ModalDialogScope&) = delete;
   ModalDialogScope& operator=(const ModalDialogScope&) = delete;
+
+ private:
+  QuitRequest& request_;
 };

@@ -11,25 +11,15 @@
 #include <QTextOption>
 #include <QVBoxLayout>
 
-#include <algorithm>
-
 #include "Exceptions.h"
+#include "WindowLayout.h"
 
 namespace {
 
-constexpr char kCaption[] = "FormVelmar";
-constexpr int kClientWidth = 463;
-constexpr int kClientHeight = 293;
-constexpr int kTopStripHeight = 10;
-constexpr int kBottomStripHeight = 41;
-constexpr char kFontFamily[] = "MS Sans Serif";
-constexpr int kFontPoints = 8;
-constexpr QColor kLogBackground{0, 0, 0};
-constexpr QColor kLogText{0, 255, 0};
-constexpr int kTimerInterval = 1000;
+QColor ColourOf(window_layout::Colour colour) { return {colour.red, colour.green, colour.blue}; }
 
 QFont LayoutFont() {
-  QFont font(QString::fromLatin1(kFontFamily), kFontPoints);
+  QFont font(QString::fromUtf16(window_layout::kFontFamily), window_layout::kFontPoints);
   font.setStyleHint(QFont::SansSerif);  // the fallback where the font is absent
   return font;
 }
@@ -37,14 +27,8 @@ QFont LayoutFont() {
 std::unique_ptr<QFrame> NewPanel(QWidget* parent) {
   auto panel = std::make_unique<QFrame>(parent);
   panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  panel->setLineWidth(1);
+  panel->setLineWidth(window_layout::kPanelBevel);
   return panel;
-}
-
-// Centred on the whole desktop, its origin not added; never off its top-left.
-QPoint CentredOnDesktop(QSize desktop, QSize window) {
-  return {std::max(0, (desktop.width() - window.width()) / 2),
-          std::max(0, (desktop.height() - window.height()) / 2)};
 }
 
 }  // namespace
@@ -56,18 +40,18 @@ TFormVelmar::TFormVelmar(std::unique_ptr<UpgradeRun> run) : FormVelmarLogic(std:
 TFormVelmar::~TFormVelmar() { DestroyComponents(); }
 
 void TFormVelmar::BuildLayout() {
-  setWindowTitle(QString::fromLatin1(kCaption));
+  setWindowTitle(QString::fromUtf16(window_layout::kCaption));
   setFont(LayoutFont());
   QPalette face = palette();
   face.setColor(QPalette::Window, face.color(QPalette::Button));
   setPalette(face);
   setAutoFillBackground(true);
-  resize(kClientWidth, kClientHeight);
+  resize(window_layout::kClientWidth, window_layout::kClientHeight);
 
   Panel1 = NewPanel(this);
-  Panel1->setFixedHeight(kTopStripHeight);
+  Panel1->setFixedHeight(window_layout::kPanel1Height);
   Panel2 = NewPanel(this);
-  Panel2->setFixedHeight(kBottomStripHeight);
+  Panel2->setFixedHeight(window_layout::kPanel2Height);
   Panel3 = NewPanel(this);
 
   Memo1 = new QPlainTextEdit(Panel3.get());
@@ -76,8 +60,8 @@ void TFormVelmar::BuildLayout() {
   logFont.setStyleStrategy(QFont::StyleStrategy(logFont.styleStrategy() | QFont::PreferNoShaping));
   Memo1->setFont(logFont);
   QPalette log = Memo1->palette();
-  log.setColor(QPalette::Base, kLogBackground);
-  log.setColor(QPalette::Text, kLogText);
+  log.setColor(QPalette::Base, ColourOf(window_layout::kMemo1Background));
+  log.setColor(QPalette::Text, ColourOf(window_layout::kMemo1Text));
   Memo1->setPalette(log);
   Memo1->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);  // the 2-pixel sunken client edge
   Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -106,7 +90,7 @@ void TFormVelmar::ArmTimer() {
   Timer1 = std::make_unique<QTimer>();
   // A precise timer never ticks before its interval; a coarse one may.
   Timer1->setTimerType(Qt::PreciseTimer);
-  Timer1->setInterval(kTimerInterval);
+  Timer1->setInterval(window_layout::kTimer1Interval);
   QObject::connect(Timer1.get(), &QTimer::timeout, this, [this] { TimerTicked(Timer1.get()); });
   Timer1->start();
   if (Timer1->timerId() <= 0) throw Exception(NoTimersText);
@@ -114,10 +98,10 @@ void TFormVelmar::ArmTimer() {
 
 void TFormVelmar::StopTimer() { Timer1->stop(); }
 
-// The native window exists from now on, still hidden.
-void TFormVelmar::CreateNativeWindow() { create(); }
+void TFormVelmar::EnsureNativeWindow() { create(); }
 
-void TFormVelmar::DestroyNativeWindow() { destroy(); }
+// The native window goes now; the widgets go with the visual parts.
+void TFormVelmar::TakeOffScreen() { destroy(); }
 
 void TFormVelmar::FreeVisualParts() {
   Panel3.reset();
@@ -188,5 +172,10 @@ void TFormVelmar::showEvent(QShowEvent* event) {
   WindowShown();
   if (placed_) return;
   placed_ = true;
-  if (QScreen* desktop = screen()) move(CentredOnDesktop(desktop->virtualSize(), frameGeometry().size()));
+  QScreen* desktop = screen();
+  if (desktop == nullptr) return;
+  const QSize area = desktop->virtualSize();
+  const QSize frame = frameGeometry().size();
+  move(window_layout::CentredOnDesktop(area.width(), frame.width()),
+       window_layout::CentredOnDesktop(area.height(), frame.height()));
 }

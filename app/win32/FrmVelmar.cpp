@@ -6,21 +6,16 @@
 #include "Application.h"
 #include "Exceptions.h"
 #include "WindowClass.h"
+#include "WindowLayout.h"
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"TFormVelmar";
-constexpr wchar_t kCaption[] = L"FormVelmar";
-constexpr int kOuterWidth = 471;  // frame and title bar included
-constexpr int kOuterHeight = 327;
-constexpr int kTopStripHeight = 10;
-constexpr int kBottomStripHeight = 41;
-constexpr int kBevel = 1;
-constexpr wchar_t kFontFamily[] = L"MS Sans Serif";
-constexpr int kFontPoints = 8;
-constexpr COLORREF kLogBackground = RGB(0, 0, 0);
-constexpr COLORREF kLogText = RGB(0, 255, 0);
-constexpr UINT kTimerInterval = 1000;
+constexpr COLORREF ColourOf(window_layout::Colour colour) {
+  return RGB(colour.red, colour.green, colour.blue);
+}
+constexpr COLORREF kLogBackground = ColourOf(window_layout::kMemo1Background);
+constexpr COLORREF kLogText = ColourOf(window_layout::kMemo1Text);
 constexpr UINT_PTR kTimerId = 1;
 enum ControlId { kPanel1 = 1, kPanel2, kPanel3, kMemo1 };
 
@@ -28,9 +23,9 @@ HFONT LayoutFont() {
   const HDC screen = GetDC(nullptr);
   const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
-  return CreateFontW(-MulDiv(kFontPoints, pixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                     DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                     DEFAULT_PITCH | FF_DONTCARE, kFontFamily);
+  return CreateFontW(-MulDiv(window_layout::kFontPoints, pixelsPerInch, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
+                     FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                     DEFAULT_PITCH | FF_DONTCARE, Wide(window_layout::kFontFamily));
 }
 
 void Place(HWND window, int left, int top, int width, int height) {
@@ -79,8 +74,9 @@ void TFormVelmar::BuildLayout() {
   font_ = UniqueGdiObject(LayoutFont());
   logFont_ = UniqueGdiObject(LayoutFont());  // the log's own, not following the window's
   logBrush_ = UniqueGdiObject(CreateSolidBrush(kLogBackground));
-  handle_ = UniqueWindow(CreateWindowExW(0, kClassName, kCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
-                                         kOuterWidth, kOuterHeight, application.Handle(), nullptr,
+  handle_ = UniqueWindow(CreateWindowExW(0, kClassName, Wide(window_layout::kCaption),
+                                         WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, window_layout::kOuterWidth,
+                                         window_layout::kOuterHeight, application.Handle(), nullptr,
                                          GetModuleHandleW(nullptr), this));
   if (!handle_) throw Exception("The main window could not be created");
   SendMessageW(handle_.get(), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -100,14 +96,16 @@ void TFormVelmar::BuildLayout() {
   LayOut();
 }
 
-void TFormVelmar::ArmTimer() { Timer1 = std::make_unique<TTimer>(handle_.get(), kTimerId, kTimerInterval); }
+void TFormVelmar::ArmTimer() {
+  Timer1 = std::make_unique<TTimer>(handle_.get(), kTimerId, window_layout::kTimer1Interval);
+}
 
 void TFormVelmar::StopTimer() { Timer1->Stop(); }
 
-void TFormVelmar::CreateNativeWindow() {}  // made with the layout
+void TFormVelmar::EnsureNativeWindow() {}  // made with the layout, its children's parent
 
-// It leaves the screen first; the window itself goes with its parts.
-void TFormVelmar::DestroyNativeWindow() { ShowWindow(handle_.get(), SW_HIDE); }
+// Hidden only: the window itself is destroyed with its parts.
+void TFormVelmar::TakeOffScreen() { ShowWindow(handle_.get(), SW_HIDE); }
 
 void TFormVelmar::FreeVisualParts() {
   Panel3.reset();  // Memo1 with it
@@ -128,15 +126,16 @@ void TFormVelmar::LayOut() {
   GetClientRect(handle_.get(), &client);
   const int width = client.right;
   const int height = client.bottom;
-  Place(Panel1->Handle(), 0, 0, width, kTopStripHeight);
-  Place(Panel2->Handle(), 0, height - kBottomStripHeight, width, kBottomStripHeight);
-  const int middle = height - kTopStripHeight - kBottomStripHeight;
-  Place(Panel3->Handle(), 0, kTopStripHeight, width, middle);
-  Place(Memo1, kBevel, kBevel, width - 2 * kBevel, middle - 2 * kBevel);
+  const int top = window_layout::kPanel1Height;
+  const int bottom = window_layout::kPanel2Height;
+  const int bevel = window_layout::kPanelBevel;
+  Place(Panel1->Handle(), 0, 0, width, top);
+  Place(Panel2->Handle(), 0, height - bottom, width, bottom);
+  const int middle = height - top - bottom;
+  Place(Panel3->Handle(), 0, top, width, middle);
+  Place(Memo1, bevel, bevel, width - 2 * bevel, middle - 2 * bevel);
 }
 
-// Left and top: half of what the desktop (every monitor) leaves of the
-// window, never below 0; the desktop's own origin is not added.
 void TFormVelmar::PlaceOnDesktop() {
   if (placed_) return;
   placed_ = true;
@@ -144,8 +143,8 @@ void TFormVelmar::PlaceOnDesktop() {
   GetWindowRect(handle_.get(), &frame);
   const int width = frame.right - frame.left;
   const int height = frame.bottom - frame.top;
-  const int left = std::max(0, (GetSystemMetrics(SM_CXVIRTUALSCREEN) - width) / 2);
-  const int top = std::max(0, (GetSystemMetrics(SM_CYVIRTUALSCREEN) - height) / 2);
+  const int left = window_layout::CentredOnDesktop(GetSystemMetrics(SM_CXVIRTUALSCREEN), width);
+  const int top = window_layout::CentredOnDesktop(GetSystemMetrics(SM_CYVIRTUALSCREEN), height);
   SetWindowPos(handle_.get(), nullptr, left, top, 0, 0, SWP_NOZORDER | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 

@@ -59,8 +59,8 @@ class TFormVelmar : public FormVelmarLogic {
   void BuildLayout() override;
   void ArmTimer() override;
   void StopTimer() override;
-  void CreateNativeWindow() override;
-  void DestroyNativeWindow() override;
+  void EnsureNativeWindow() override;
+  void TakeOffScreen() override;
   void FreeVisualParts() override;
   void FreeTimer() override;
   void AddLogLines(const std::vector<std::u16string>& lines) override;

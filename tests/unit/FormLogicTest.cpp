@@ -73,8 +73,8 @@ class RecordingForm : public FormVelmarLogic {
   void BuildLayout() override { Record("build layout"); }
   void ArmTimer() override { Record(SQLConnection1 && SQLQuery1 ? "arm timer" : "arm timer before the database objects"); }
   void StopTimer() override { Record("stop timer"); }
-  void CreateNativeWindow() override { Record("create native window"); }
-  void DestroyNativeWindow() override { Record("destroy native window"); }
+  void EnsureNativeWindow() override { Record("ensure native window"); }
+  void TakeOffScreen() override { Record("take off screen"); }
   void FreeVisualParts() override { Record("free visual parts"); }
   void FreeTimer() override { Record("free timer"); }
   void AddLogLines(const std::vector<std::u16string>&) override { Record("lines"); }
@@ -90,14 +90,14 @@ TEST(FormLogic, PartsAreMadeAndFreedInTheWindowsOrder) {
   std::vector<std::string> calls;
   auto form = std::make_unique<RecordingForm>(Step::Passes, Step::Passes, calls);
   EXPECT_EQ(calls, (std::vector<std::string>{"build layout", "arm timer (query alive)",
-                                             "create native window (monitor alive) (query alive)"}));
+                                             "ensure native window (monitor alive) (query alive)"}));
   EXPECT_EQ(form->SQLMonitor1->SQLConnection(), form->SQLConnection1.get());
   EXPECT_FALSE(form->SQLMonitor1->Active());
 
   calls.clear();
   form.reset();
   EXPECT_EQ(calls, (std::vector<std::string>{"stop timer (monitor alive) (query alive)",
-                                             "destroy native window (monitor alive) (query alive)",
+                                             "take off screen (monitor alive) (query alive)",
                                              "free visual parts (monitor alive) (query alive)",
                                              "free timer (query alive)"}));
 }
