@@ -57,7 +57,7 @@ timed() {  # timed COMMAND...: seconds of the whole process, which must end with
   awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.3f\n", b - a }'
 }
 linux_run() { XDG_CONFIG_HOME=$config timed "$bench_root/build/bin/Corvantis"; }
-windows_run() { timed "$wine" "$app/Corvantis.exe"; }
+windows_run() { timed "$WINE" "$app/Corvantis.exe"; }
 
 printf '%-8s %14s %12s %8s\n' repeat "Windows (s)" "Linux (s)" ratio
 for r in $(seq "$repeats"); do

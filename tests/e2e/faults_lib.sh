@@ -31,19 +31,13 @@ faults_cleanup() {
 }
 trap 'faults_cleanup; e2e_cleanup' EXIT
 
-note() { echo "$FAULTS_TEST: $*"; }
-
 # --- databases ---------------------------------------------------------------
 
-# faults_isql DATABASE: runs the SQL on standard input, through a file because
-# isql-fb drops bytes above 0x7F that come through a pipe; prints the rows
-# without headings or trailing blanks, and fails on the first failed statement.
+# faults_isql DATABASE: runs the SQL on standard input; prints the rows
+# without headings, and fails on the first failed statement (isql_rows).
 faults_isql() {
-  local sql=$E2E_DIR/faults.sql out
-  { echo "SET HEADING OFF;"; cat; } >"$sql"
-  out=$(isql-fb -q -bail -user "$CORVANTIS_FB_USER" -password "$CORVANTIS_FB_PASSWORD" "$1" -i "$sql" 2>&1) ||
-    { echo "$out" >&2; return 1; }
-  sed -e 's/[[:space:]]*$//' -e '/^$/d' <<<"$out"
+  { echo "SET HEADING OFF;"; cat; } >"$E2E_DIR/faults.sql"
+  isql_rows "$1" "$E2E_DIR/faults.sql"
 }
 
 # faults_value DATABASE SQL: the one value a query answers.
@@ -54,9 +48,7 @@ faults_value() {
 }
 
 faults_drop_db() {  # faults_drop_db DATABASE: through the server that holds it
-  printf 'DROP DATABASE;\n' >"$E2E_DIR/faults-drop.sql"
-  isql-fb -q -user "$CORVANTIS_FB_USER" -password "$CORVANTIS_FB_PASSWORD" "$1" -i "$E2E_DIR/faults-drop.sql" ||
-    rm -f "${1#*:}"  # its server went away: the file goes all the same
+  isql_drop "$1" || rm -f "${1#*:}"  # its server went away: the file goes all the same
 }
 
 # faults_new_db VAR NAME [HOST]: sets VAR to the connection string of one of
