@@ -48,8 +48,8 @@ mkdir -p "$app"
 cp "$windows_bin/Corvantis.exe" "$windows_bin/dbvfb.dll" "$fbclient" "$app/"
 sed -e "s#^Database=.*#Database=$CORVANTIS_FB_HOST:$windows_db#" -e 's/$/\r/' "$work/dbvconnections.ini" \
   >"$app/dbvconnections.ini"
-printf '[Firebird]\r\nLibraryName=dbvfb.dll\r\nVendorLib=fbclient.dll\r\nGetDriverFunc=getSQLDriverFIREBIRD\r\n' \
-  >"$app/dbvdrivers.ini"
+ini_section Firebird <"$INI_TEMPLATES/dbvdrivers.ini" | ini_fill LibraryName=dbvfb.dll VendorLib=fbclient.dll |
+  sed 's/$/\r/' >"$app/dbvdrivers.ini"
 
 timed() {  # timed COMMAND...: seconds of the whole process, which must end with 0
   local start=$EPOCHREALTIME
