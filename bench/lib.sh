@@ -7,7 +7,7 @@ bench_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 source "$bench_root/scripts/fb-env.sh"
 
 bench_build() {  # bench_build TARGET...
-  cmake -S "$bench_root" -B "$bench_root/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  cmake -S "$bench_root" --preset default >/dev/null
   ninja -C "$bench_root/build" -j2 "$@" >/dev/null
 }
 
@@ -24,16 +24,12 @@ bench_copy() {  # bench_copy FROM TO: an identical copy, owned by the server's u
   chmod 0660 "$2"
 }
 
+# shellcheck source=../scripts/lib/ini.sh
+source "$bench_root/scripts/lib/ini.sh"
+
 bench_config() {  # bench_config DATABASE DIR: the two INI files and Dbvance.conf; prints the XDG_CONFIG_HOME
-  mkdir -p "$2/config/Aldmark"
-  sed -e "s#^Database=.*#Database=$CORVANTIS_FB_HOST:$1#" \
-      -e "s#^User_Name=.*#User_Name=$CORVANTIS_FB_USER#" \
-      -e "s#^Password=.*#Password=$CORVANTIS_FB_PASSWORD#" \
-      "$bench_root/scripts/templates/dbvconnections.ini" >"$2/dbvconnections.ini"
-  sed -e "s#^LibraryName=.*#LibraryName=$bench_root/build/bin/libdbvfb.so#" \
-      "$bench_root/scripts/templates/dbvdrivers.ini" >"$2/dbvdrivers.ini"
-  printf '[Dbvance]\nConnection Registry File=%s\nDriver Registry File=%s\n' \
-    "$2/dbvconnections.ini" "$2/dbvdrivers.ini" >"$2/config/Aldmark/Dbvance.conf"
+  ini_configure "$2" "$bench_root/build/bin/libdbvfb.so" \
+    "Database=$CORVANTIS_FB_HOST:$1" "User_Name=$CORVANTIS_FB_USER" "Password=$CORVANTIS_FB_PASSWORD"
   echo "$2/config"
 }
 

@@ -22,25 +22,20 @@ bash scripts/install-deps.sh
 
 build=${CORVANTIS_BUILD_DIR:-$root/build}
 echo "== building into $build"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --preset default -B "$build" >/dev/null
 ninja -C "$build" -j2 Corvantis dbvfb >/dev/null
 bin=$build/bin
 
 echo "== making the sample database"
 rm -rf "$demo"
-mkdir -p "$demo/config/Aldmark"
+mkdir -p "$demo"
 bash scripts/make-sample-db.sh -r "$rows" "$database"
 
 # The shipped INI templates, pointed at the sample database and the driver of
 # this build; the embedded engine takes any password for SYSDBA.
-sed -e "s#^Database=.*#Database=$database#" -e "s#^User_Name=.*#User_Name=SYSDBA#" \
-  scripts/templates/dbvconnections.ini >"$demo/dbvconnections.ini"
-sed -e "s#^LibraryName=.*#LibraryName=$bin/libdbvfb.so#" scripts/templates/dbvdrivers.ini >"$demo/dbvdrivers.ini"
-cat >"$demo/config/Aldmark/Dbvance.conf" <<EOF
-[Dbvance]
-Connection Registry File=$demo/dbvconnections.ini
-Driver Registry File=$demo/dbvdrivers.ini
-EOF
+# shellcheck source=lib/ini.sh
+source scripts/lib/ini.sh
+ini_configure "$demo" "$bin/libdbvfb.so" "Database=$database" User_Name=SYSDBA
 
 bash scripts/show-upgrade-result.sh snapshot "$database" "$demo/before.txt"
 

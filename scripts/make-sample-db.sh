@@ -19,6 +19,8 @@
 set -euo pipefail
 
 usage() { sed -n '6,17p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
+# shellcheck source=lib/isql.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/isql.sh"
 
 rows=20
 variants=()
@@ -49,9 +51,7 @@ trap 'rm -rf "$work"' EXIT
 
 # A bare path is the embedded engine; "host:path" or "host/port:path" is a server.
 if [[ $target == *:* ]]; then
-  drop=$work/drop.sql
-  printf "CONNECT '%s' USER '%s' PASSWORD '%s';\nDROP DATABASE;\n" "$target" "$user" "$password" >"$drop"
-  isql-fb -q -i "$drop" >/dev/null 2>&1 || true  # nothing to drop is fine
+  isql_drop "$target" || true  # nothing to drop is fine
 else
   mkdir -p "$(dirname "$target")"
   rm -f "$target"

@@ -17,11 +17,9 @@ bash scripts/install-deps.sh
 # the first.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 ldflags=$(dpkg-buildflags --get LDFLAGS)
-cmake -S "$root" -B build-pkg -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-  -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+cmake --preset package -DCMAKE_CXX_FLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
   -DCMAKE_EXE_LINKER_FLAGS="$ldflags" -DCMAKE_SHARED_LINKER_FLAGS="$ldflags" >/dev/null
-cmake -S "$root" -B build-pkg-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --preset package-windows >/dev/null
 ninja -C build-pkg -j2 package_files
 ninja -C build-pkg-windows -j2 package_files
 

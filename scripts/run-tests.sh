@@ -10,13 +10,11 @@ root=$(pwd)
 
 bash scripts/install-deps.sh || { echo "installing dependencies failed"; exit 1; }
 
-build() {  # build DIR [cmake options...]
-  local dir=$1; shift
-  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTIS_WERROR=ON "$@" >/dev/null &&
-    ninja -C "$dir" -j2
+build() {  # build PRESET DIR (CMakePresets.json)
+  cmake --preset "$1" >/dev/null && ninja -C "$2" -j2
 }
 
-build build || { echo "build failed"; exit 1; }
+build dev build || { echo "build failed"; exit 1; }
 
 bash scripts/fb-server-start.sh || { echo "the Firebird test server did not start"; exit 1; }
 trap 'bash "$root/scripts/fb-server-stop.sh"' EXIT
@@ -28,7 +26,7 @@ ctest --test-dir build --output-on-failure --timeout 300 -j1 || failed=1
 
 if [ "${CORVANTIS_SKIP_SANITIZERS:-0}" != 1 ]; then
   echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-  if build build-asan -DCORVANTIS_SANITIZE=ON; then
+  if build asan build-asan; then
     # The Firebird client keeps its own allocations until exit; leaks there are not ours.
     # ASan's dlopen interceptor hides the caller's $ORIGIN runpath, so a bare
     # driver name is found through the library path instead.

@@ -18,8 +18,8 @@ bash scripts/build-windows.sh -DCORVANTIS_WERROR=ON || { echo "the Windows build
 CORVANTIS_FBCLIENT_DLL=$(bash scripts/build-fbclient-windows.sh) ||
   { echo "building Firebird's client for Windows failed"; exit 1; }
 export CORVANTIS_FBCLIENT_DLL
-{ cmake -S "$root" -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCORVANTIS_WERROR=ON >/dev/null &&
-  ninja -C build -j2 Corvantis dbvfb; } || { echo "the Linux build failed"; exit 1; }
+{ cmake --preset dev >/dev/null && ninja -C build -j2 Corvantis dbvfb reportobserver; } ||
+  { echo "the Linux build failed"; exit 1; }
 export CORVANTIS_BIN_DIR=$root/build/bin
 server=$(bash scripts/fb-server-start.sh) || { echo "$server"; echo "the Firebird test server did not start"; exit 1; }
 

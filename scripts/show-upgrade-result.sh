@@ -13,11 +13,8 @@
 set -euo pipefail
 
 usage() { sed -n '5,12p' "$0" | sed 's/^# \{0,1\}//' >&2; exit 2; }
-
-isql() {  # isql DATABASE SQLFILE: rows only, trailing blanks removed
-  isql-fb -q -bail -user "${CORVANTIS_FB_USER:-SYSDBA}" -password "${CORVANTIS_FB_PASSWORD:-masterkey}" \
-    "$1" -i "$2" | sed -e 's/[[:space:]]*$//' -e '/^$/d'
-}
+# shellcheck source=lib/isql.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/isql.sh"
 
 catalogue_sql() {
   cat <<'EOF'
@@ -61,7 +58,7 @@ snapshot() {  # snapshot DATABASE FILE
   local database=$1 file=$2 work
   work=$(mktemp -d)
   catalogue_sql >"$work/catalogue.sql"
-  isql "$database" "$work/catalogue.sql" | LC_ALL=C sort >"$work/catalogue.txt"
+  isql_rows "$database" "$work/catalogue.sql" | LC_ALL=C sort >"$work/catalogue.txt"
   # Bill kinds are read as octets, which isql-fb prints as hex: A440AFEB is 一般 in Big5.
   {
     echo "SET HEADING OFF;"
@@ -69,7 +66,7 @@ snapshot() {  # snapshot DATABASE FILE
       echo "SELECT 'ROWS $table ' || COUNT(*) || ' ' || SUM(CASE WHEN CAST(BILL_KIND AS VARCHAR(10) CHARACTER SET OCTETS) = x'A440AFEB' THEN 1 ELSE 0 END) FROM $table;"
     done
   } >"$work/rows.sql"
-  { cat "$work/catalogue.txt"; isql "$database" "$work/rows.sql"; } >"$file"
+  { cat "$work/catalogue.txt"; isql_rows "$database" "$work/rows.sql"; } >"$file"
   rm -rf "$work"
 }
 

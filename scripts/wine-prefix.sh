@@ -9,10 +9,8 @@
 #   in it) and Xvfb, and removes the prefix. Safe to call at any time.
 # shellcheck source=xvfb.sh
 source "$(dirname "${BASH_SOURCE[0]}")/xvfb.sh"
-
-# Debian's wine64 keeps its programs outside the PATH.
-wine=/usr/lib/wine/wine64
-wineserver=/usr/lib/wine/wineserver
+# shellcheck source=lib/wine.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/wine.sh"
 WINE_SERVER_PID=
 
 wine_prefix_start() {
@@ -22,14 +20,14 @@ wine_prefix_start() {
   xvfb_start "$logs/xvfb.log" || return 1
   # The server first, on its own: one started by the first wine command would
   # keep the caller's output pipes open after the command ends.
-  "$wineserver" -p -f >"$logs/wineserver.log" 2>&1 &
+  "$WINE_SERVER" -p -f >"$logs/wineserver.log" 2>&1 &
   WINE_SERVER_PID=$!
-  "$wine" wineboot -i >"$logs/wineboot.log" 2>&1 || { echo "wineboot failed:"; cat "$logs/wineboot.log"; return 1; }
+  "$WINE" wineboot -i >"$logs/wineboot.log" 2>&1 || { echo "wineboot failed:"; cat "$logs/wineboot.log"; return 1; }
   # As on a Traditional Chinese Windows, the dialog and window fonts fall back
   # to a Chinese font for what they lack, so that Big5 text shows as characters.
   local font
   for font in "MS Sans Serif" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma"; do
-    "$wine" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$font" \
+    "$WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$font" \
       /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >>"$logs/wineboot.log" 2>&1 ||
       { echo "linking the font $font failed:"; cat "$logs/wineboot.log"; return 1; }
   done
@@ -37,7 +35,7 @@ wine_prefix_start() {
 
 wine_prefix_stop() {
   if [ -n "$WINE_SERVER_PID" ]; then
-    "$wineserver" -k 2>/dev/null || true  # the prefix's server, and any program left running in it
+    "$WINE_SERVER" -k 2>/dev/null || true  # the prefix's server, and any program left running in it
     wait "$WINE_SERVER_PID" 2>/dev/null || true
     WINE_SERVER_PID=
   fi

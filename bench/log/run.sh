@@ -51,7 +51,9 @@ awk -v s="$short" -v l="$long" 'BEGIN {
 
 # The Win32 face's figure under Wine, beside the Qt one (Wine is no Windows:
 # no goal is set for it). Needs the Windows build (scripts/build-windows.sh).
-if [ -f "$bench_root/build-windows/build.ninja" ] && [ -x /usr/lib/wine/wine64 ]; then
+# shellcheck source=../../scripts/lib/wine.sh
+source "$bench_root/scripts/lib/wine.sh"
+if [ -f "$bench_root/build-windows/build.ninja" ] && [ -x "$WINE" ]; then
   ninja -C "$bench_root/build-windows" -j2 log_bench >/dev/null
   (
     source "$bench_root/scripts/wine-prefix.sh"
@@ -59,8 +61,8 @@ if [ -f "$bench_root/build-windows/build.ninja" ] && [ -x /usr/lib/wine/wine64 ]
     trap wine_prefix_stop EXIT
     wine_prefix_start "$work/wine" >/dev/null || exit 1
     win_bench=$bench_root/build-windows/bin/log_bench.exe
-    short=$("$wine" "$win_bench" flood 300 2>/dev/null | tr -d '\r')
-    long=$("$wine" "$win_bench" flood 3000 2>/dev/null | tr -d '\r')
+    short=$("$WINE" "$win_bench" flood 300 2>/dev/null | tr -d '\r')
+    long=$("$WINE" "$win_bench" flood 3000 2>/dev/null | tr -d '\r')
     awk -v s="$short" -v l="$long" 'BEGIN {
       printf "flood, Win32 face under Wine: 300 lines %.3f s (%.1f us/line), 3000 lines %.3f s (%.1f us/line), per-line ratio %.2f\n",
              s, s * 1e6 / 300, l, l * 1e6 / 3000, (l / 3000) / (s / 300) }'

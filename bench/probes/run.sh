@@ -10,7 +10,7 @@ source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 build_dir="${BUILD_DIR:-$source_dir/build-bench}"
 
 if [ ! -f "$build_dir/build.ninja" ]; then
-  cmake -S "$source_dir" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+  cmake -S "$source_dir" --preset bench -B "$build_dir" >/dev/null
 fi
 ninja -C "$build_dir" -j2 probe_bench dbvfb >/dev/null
 

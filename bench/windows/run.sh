@@ -48,8 +48,8 @@ mkdir -p "$app"
 cp "$windows_bin/Corvantis.exe" "$windows_bin/dbvfb.dll" "$fbclient" "$app/"
 sed -e "s#^Database=.*#Database=$CORVANTIS_FB_HOST:$windows_db#" -e 's/$/\r/' "$work/dbvconnections.ini" \
   >"$app/dbvconnections.ini"
-printf '[Firebird]\r\nLibraryName=dbvfb.dll\r\nVendorLib=fbclient.dll\r\nGetDriverFunc=getSQLDriverFIREBIRD\r\n' \
-  >"$app/dbvdrivers.ini"
+ini_section Firebird <"$INI_TEMPLATES/dbvdrivers.ini" | ini_fill LibraryName=dbvfb.dll VendorLib=fbclient.dll |
+  sed 's/$/\r/' >"$app/dbvdrivers.ini"
 
 timed() {  # timed COMMAND...: seconds of the whole process, which must end with 0
   local start=$EPOCHREALTIME
@@ -57,7 +57,7 @@ timed() {  # timed COMMAND...: seconds of the whole process, which must end with
   awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.3f\n", b - a }'
 }
 linux_run() { XDG_CONFIG_HOME=$config timed "$bench_root/build/bin/Corvantis"; }
-windows_run() { timed "$wine" "$app/Corvantis.exe"; }
+windows_run() { timed "$WINE" "$app/Corvantis.exe"; }
 
 printf '%-8s %14s %12s %8s\n' repeat "Windows (s)" "Linux (s)" ratio
 for r in $(seq "$repeats"); do

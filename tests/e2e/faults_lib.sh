@@ -31,19 +31,13 @@ faults_cleanup() {
 }
 trap 'faults_cleanup; e2e_cleanup' EXIT
 
-note() { echo "$FAULTS_TEST: $*"; }
-
 # --- databases ---------------------------------------------------------------
 
-# faults_isql DATABASE: runs the SQL on standard input, through a file because
-# isql-fb drops bytes above 0x7F that come through a pipe; prints the rows
-# without headings or trailing blanks, and fails on the first failed statement.
+# faults_isql DATABASE: runs the SQL on standard input; prints the rows
+# without headings, and fails on the first failed statement (isql_rows).
 faults_isql() {
-  local sql=$E2E_DIR/faults.sql out
-  { echo "SET HEADING OFF;"; cat; } >"$sql"
-  out=$(isql-fb -q -bail -user "$CORVANTIS_FB_USER" -password "$CORVANTIS_FB_PASSWORD" "$1" -i "$sql" 2>&1) ||
-    { echo "$out" >&2; return 1; }
-  sed -e 's/[[:space:]]*$//' -e '/^$/d' <<<"$out"
+  { echo "SET HEADING OFF;"; cat; } >"$E2E_DIR/faults.sql"
+  isql_rows "$1" "$E2E_DIR/faults.sql"
 }
 
 # faults_value DATABASE SQL: the one value a query answers.
@@ -54,9 +48,7 @@ faults_value() {
 }
 
 faults_drop_db() {  # faults_drop_db DATABASE: through the server that holds it
-  printf 'DROP DATABASE;\n' >"$E2E_DIR/faults-drop.sql"
-  isql-fb -q -user "$CORVANTIS_FB_USER" -password "$CORVANTIS_FB_PASSWORD" "$1" -i "$E2E_DIR/faults-drop.sql" ||
-    rm -f "${1#*:}"  # its server went away: the file goes all the same
+  isql_drop "$1" || rm -f "${1#*:}"  # its server went away: the file goes all the same
 }
 
 # faults_new_db VAR NAME [HOST]: sets VAR to the connection string of one of
@@ -206,63 +198,17 @@ faults_expect_same_database() {
 
 # --- the program --------------------------------------------------------------------
 
-# The observer: a library preloaded into the program that writes one line per
-# message box as it opens (icon number, caption, text with \r, \n, \t and \\
-# escaped) to the file CORVANTIS_FAULTS_REPORT_LOG names. The program's boxes
-# can only be read this way: xdotool sees no text. It leaves the program's own
-# code untouched and forwards to the toolkit at once.
-faults_observer_source() {
-  cat <<'EOF'
-#include <QMessageBox>
-#include <cstdio>
-#include <cstdlib>
-#include <dlfcn.h>
-
-extern "C" int _ZN7QDialog4execEv(QDialog* dialog) {
-  using Exec = int (*)(QDialog*);
-  static const Exec toolkitExec = reinterpret_cast<Exec>(dlsym(RTLD_NEXT, "_ZN7QDialog4execEv"));
-  const char* path = std::getenv("CORVANTIS_FAULTS_REPORT_LOG");
-  if (auto* box = qobject_cast<QMessageBox*>(dialog); box && path) {
-    QString text = box->text();
-    text.replace(u'\\', QStringLiteral("\\\\")).replace(u'\r', QStringLiteral("\\r"));
-    text.replace(u'\n', QStringLiteral("\\n")).replace(u'\t', QStringLiteral("\\t"));
-    if (FILE* log = std::fopen(path, "a")) {
-      std::fprintf(log, "%d\t%s\t%s\n", static_cast<int>(box->icon()), box->windowTitle().toUtf8().constData(),
-                   text.toUtf8().constData());
-      std::fclose(log);
-    }
-  }
-  return toolkitExec(dialog);
-}
-EOF
-}
-
-# Built once per source text, beside the build's binaries.
-faults_observer() {
-  local hash dir library
-  hash=$(faults_observer_source | sha1sum | cut -c1-12)
-  dir=$CORVANTIS_BIN_DIR/../e2e-faults
-  library=$dir/libreportobserver-$hash.so
-  if [ ! -f "$library" ]; then
-    mkdir -p "$dir"
-    faults_observer_source >"$E2E_DIR/observer.cpp"
-    # shellcheck disable=SC2046
-    g++ -std=c++20 -O1 -fPIC -shared -o "$library.$$" "$E2E_DIR/observer.cpp" \
-      $(pkg-config --cflags --libs Qt6Widgets) -ldl >"$E2E_DIR/observer.log" 2>&1 ||
-      { cat "$E2E_DIR/observer.log" >&2; fail "building the message box observer failed"; }
-    mv -f "$library.$$" "$library"
-  fi
-  echo "$library"
-}
+# The observer (tests/e2e/ReportObserver.cpp, built with the tests) records
+# the text of every message box the program opens: xdotool sees no text.
+FAULTS_OBSERVER=$CORVANTIS_BIN_DIR/libreportobserver.so
 
 FAULTS_REPORTS=$E2E_DIR/reports
 
 # faults_start_program: the program as start_program runs it, observed.
 faults_start_program() {
-  local observer
-  observer=$(faults_observer) || exit 1
+  [ -f "$FAULTS_OBSERVER" ] || fail "no message box observer at $FAULTS_OBSERVER: build the tests"
   : >"$FAULTS_REPORTS"
-  LD_PRELOAD=$observer CORVANTIS_FAULTS_REPORT_LOG=$FAULTS_REPORTS start_program
+  LD_PRELOAD=$FAULTS_OBSERVER CORVANTIS_FAULTS_REPORT_LOG=$FAULTS_REPORTS start_program
 }
 
 # faults_wait_report SECONDS: waits for the error report; sets REPORT_WINDOW,

@@ -18,16 +18,12 @@ for port in $(seq 3091 3120); do
 done
 [ -n "$closed_port" ] || fail "no closed port from 3091 to 3120 on 127.0.0.1"
 
-set_settings() {  # set_settings CONNECTION_FILE DRIVER_FILE
-  printf '[Dbvance]\nConnection Registry File=%s\nDriver Registry File=%s\n' "$1" "$2" >"$FAULTS_SETTINGS"
-}
-
 # break_config CASE: turns the working configuration into the failing one.
 break_config() {
   case $1 in
-    "no connection file") set_settings "$E2E_DIR/none/dbvconnections.ini" "$FAULTS_DRIVERS" ;;
+    "no connection file") ini_settings "$FAULTS_SETTINGS" "$E2E_DIR/none/dbvconnections.ini" "$FAULTS_DRIVERS" ;;
     "no DriverName") faults_ini_drop "$FAULTS_CONNECTIONS" DriverName ;;
-    "no driver file") set_settings "$FAULTS_CONNECTIONS" "$E2E_DIR/none/dbvdrivers.ini" ;;
+    "no driver file") ini_settings "$FAULTS_SETTINGS" "$FAULTS_CONNECTIONS" "$E2E_DIR/none/dbvdrivers.ini" ;;
     "no Database") faults_ini_drop "$FAULTS_CONNECTIONS" Database ;;
     "driver library missing") faults_ini_set "$FAULTS_DRIVERS" LibraryName "$E2E_DIR/none/libdbvfb.so" ;;
     "driver library no library") faults_ini_set "$FAULTS_DRIVERS" LibraryName "$FAULTS_DRIVERS" ;;

@@ -6,9 +6,8 @@
 #
 # Needs CORVANTIS_PACKAGE_DIR (scripts/run-package-tests.sh sets it).
 set -euo pipefail
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-pass() { echo "PASS: $*"; }
+# shellcheck source=../../scripts/lib/outcome.sh
+source "$(dirname "$0")/../../scripts/lib/outcome.sh"
 
 deb=$(echo "$CORVANTIS_PACKAGE_DIR"/corvantis_*_amd64.deb)
 [ -f "$deb" ] || fail "no Debian package in $CORVANTIS_PACKAGE_DIR"

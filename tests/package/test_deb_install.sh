@@ -62,13 +62,11 @@ snapshot "$built_db" "$E2E_DIR/built"
 # copies of the shipped templates (driver by its bare name, libdbvfb.so).
 sample_db installed_db package_installed full
 home=$E2E_DIR/home
-mkdir -p "$home/.config/Aldmark" "$home/corvantis"
+mkdir -p "$home/corvantis"
 cp /usr/share/doc/corvantis/dbvdrivers.ini "$home/corvantis/"
-sed -e "s#^Database=[^\r]*#Database=$installed_db#" -e "s#^User_Name=[^\r]*#User_Name=$CORVANTIS_FB_USER#" \
-  -e "s#^Password=[^\r]*#Password=$CORVANTIS_FB_PASSWORD#" \
-  /usr/share/doc/corvantis/dbvconnections.ini >"$home/corvantis/dbvconnections.ini"
-printf '[Dbvance]\nConnection Registry File=%s\nDriver Registry File=%s\n' \
-  "$home/corvantis/dbvconnections.ini" "$home/corvantis/dbvdrivers.ini" >"$home/.config/Aldmark/Dbvance.conf"
+ini_fill "Database=$installed_db" "User_Name=$CORVANTIS_FB_USER" "Password=$CORVANTIS_FB_PASSWORD" \
+  </usr/share/doc/corvantis/dbvconnections.ini >"$home/corvantis/dbvconnections.ini"
+ini_settings "$home/.config/Aldmark/Dbvance.conf" "$home/corvantis/dbvconnections.ini" "$home/corvantis/dbvdrivers.ini"
 find "$home" -type f -exec md5sum {} + | sort >"$E2E_DIR/user-files"
 snapshot "$installed_db" "$E2E_DIR/pre-upgrade"
 HOME=$home XDG_CONFIG_HOME= /usr/bin/Corvantis >"$E2E_DIR/program.log" 2>&1 &

@@ -13,6 +13,12 @@ CORVANTIS_BIN_DIR=${CORVANTIS_BIN_DIR:-$CORVANTIS_SOURCE_DIR/build/bin}
 source "$CORVANTIS_SOURCE_DIR/scripts/fb-env.sh"
 # shellcheck source=../../scripts/xvfb.sh
 source "$CORVANTIS_SOURCE_DIR/scripts/xvfb.sh"
+# shellcheck source=../../scripts/lib/ini.sh
+source "$CORVANTIS_SOURCE_DIR/scripts/lib/ini.sh"
+# shellcheck source=../../scripts/lib/isql.sh
+source "$CORVANTIS_SOURCE_DIR/scripts/lib/isql.sh"
+# shellcheck source=../../scripts/lib/outcome.sh
+source "$CORVANTIS_SOURCE_DIR/scripts/lib/outcome.sh"
 export ISC_USER=$CORVANTIS_FB_USER ISC_PASSWORD=$CORVANTIS_FB_PASSWORD
 
 E2E_DIR=$(mktemp -d /tmp/corvantis-e2e-XXXXXX)
@@ -24,9 +30,6 @@ PROGRAM_PID=
 PROGRAM_LAST_PID=  # the process of the latest run, also after it ended
 PROGRAM_STATUS=
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
-pass() { echo "PASS: $*"; }
-
 e2e_cleanup() {
   if [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; then
     # A program left running by a failed test may sit in a modal dialog.
@@ -36,10 +39,7 @@ e2e_cleanup() {
   trace_stop >/dev/null 2>&1 || true
   xvfb_stop
   local db
-  for db in "${E2E_DATABASES[@]}"; do
-    printf 'DROP DATABASE;\n' >"$E2E_DIR/drop.sql"
-    isql-fb -q -i "$E2E_DIR/drop.sql" "$db" >/dev/null 2>&1 || true
-  done
+  for db in "${E2E_DATABASES[@]}"; do isql_drop "$db" || true; done
   rm -rf "$E2E_DIR"
 }
 trap e2e_cleanup EXIT
@@ -61,10 +61,11 @@ sample_db() {
   printf -v "$1" '%s' "$target"
 }
 
-# isql_run DATABASE SQL: rows without headings, trailing blanks removed.
+# isql_run DATABASE SQL: rows without headings, a failed statement's error
+# among them.
 isql_run() {
   printf 'SET HEADING OFF;\n%s\n' "$2" >"$E2E_DIR/run.sql"
-  isql-fb -q -i "$E2E_DIR/run.sql" "$1" 2>&1 | sed -e 's/[[:space:]]*$//' -e '/^$/d'
+  isql_output "$1" "$E2E_DIR/run.sql"
 }
 
 snapshot() {  # snapshot DATABASE FILE
@@ -85,32 +86,8 @@ write_marks() {
 
 # configure DATABASE: INI files for the program, found through XDG_CONFIG_HOME.
 configure() {
-  mkdir -p "$E2E_DIR/config/Aldmark"
-  cat >"$E2E_DIR/dbvconnections.ini" <<EOF
-[Quintara]
-DriverName=Firebird
-Database=$1
-RoleName=RoleName
-User_Name=$CORVANTIS_FB_USER
-Password=$CORVANTIS_FB_PASSWORD
-ServerCharSet=
-SQLDialect=3
-BlobSize=-1
-CommitRetain=False
-WaitOnLocks=True
-ErrorResourceFile=
-LocaleCode=0000
-Firebird TransIsolation=ReadCommited
-Trim Char=False
-EOF
-  cat >"$E2E_DIR/dbvdrivers.ini" <<EOF
-[Firebird]
-LibraryName=$CORVANTIS_BIN_DIR/libdbvfb.so
-VendorLib=libfbclient.so.2
-GetDriverFunc=getSQLDriverFIREBIRD
-EOF
-  printf '[Dbvance]\nConnection Registry File=%s\nDriver Registry File=%s\n' \
-    "$E2E_DIR/dbvconnections.ini" "$E2E_DIR/dbvdrivers.ini" >"$E2E_DIR/config/Aldmark/Dbvance.conf"
+  ini_configure "$E2E_DIR" "$CORVANTIS_BIN_DIR/libdbvfb.so" \
+    "Database=$1" "User_Name=$CORVANTIS_FB_USER" "Password=$CORVANTIS_FB_PASSWORD"
 }
 
 start_xvfb() { xvfb_start "$E2E_DIR/xvfb.log" || fail "Xvfb did not start"; }

@@ -38,7 +38,7 @@ wine_job_configure() {
   configure "$1"
   wine_job_connections
   write_ini "$WINE_APP/dbvdrivers.ini" \
-    $'[Firebird]\nLibraryName=dbvfb.dll\nVendorLib='"${2:-fbclient.dll}"$'\nGetDriverFunc=getSQLDriverFIREBIRD'
+    "$(ini_section Firebird <"$INI_TEMPLATES/dbvdrivers.ini" | ini_fill LibraryName=dbvfb.dll "VendorLib=${2:-fbclient.dll}")"
 }
 
 # wine_job_connections: the Linux program's connection file, as changed by the

@@ -7,17 +7,16 @@
 # ctest sets CORVANTIS_WINDOWS_BIN_DIR (the Windows build's programs) and
 # CORVANTIS_SOURCE_DIR.
 set -euo pipefail
+# shellcheck source=../../scripts/lib/outcome.sh
+source "$CORVANTIS_SOURCE_DIR/scripts/lib/outcome.sh"
+# shellcheck source=../../scripts/lib/wine.sh
+source "$CORVANTIS_SOURCE_DIR/scripts/lib/wine.sh"
 
-WINE=/usr/lib/wine/wine64
 WINE_DIR=$(mktemp -d /tmp/corvantis-wine-e2e-XXXXXX)
 WINE_APP=$WINE_DIR/app
 PROGRAM_PID=
 PROGRAM_STATUS=
 SETTINGS_KEY='HKCU\Software\Aldmark\Dbvance'
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-pass() { echo "PASS: $*"; }
-note() { echo "$(basename "$0" .sh): $*"; }
 
 wine_cleanup() {
   if [ -n "$PROGRAM_PID" ] && kill -0 "$PROGRAM_PID" 2>/dev/null; then
