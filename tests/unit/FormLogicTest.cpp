@@ -12,6 +12,7 @@
 #include "Desktop.h"
 #include "FormVelmarLogic.h"
 #include "QuitRequest.h"
+#include "RunOutcomes.h"
 #include "ScriptedRun.h"
 
 namespace {
@@ -117,27 +118,7 @@ TEST(FormLogic, TheRunStartsAtTheFirstTickAfterTheWindowWasShownPaintedOrNot) {
 }
 
 TEST(FormLogic, EveryWayTheRunEnds) {
-  const std::u16string kPreviousPackFirst = u"\u8ACB\u5148\u5B8C\u6210\u820A\u7248PACK";  // 請先完成舊版PACK
-  struct Row {
-    const char* name;
-    Step gate;
-    Step script;
-    std::vector<std::string> calls;  // after the timer was stopped
-    std::vector<SeenBox> boxes;
-    bool exits;  // without the user closing the window
-  };
-  const std::vector<Row> rows = {
-      {"gate finds UPDATE_HIST missing: the warning, the window stays", Step::Missing, Step::Passes, {"gate"},
-       {{BoxIcon::Warning, u"Warning", kPreviousPackFirst, false}}, false},
-      {"gate probe fails: the report with a full stop, the window stays", Step::Fails, Step::Passes, {"gate"},
-       {{BoxIcon::Stop, u"Corvantis", u"SQLConnection1: Unable to complete network request.", false}}, false},
-      {"gate aborts silently: nothing shown, the window stays", Step::AbortsSilently, Step::Passes, {"gate"}, {},
-       false},
-      {"script fails: the close request, then the report, then the exit", Step::Passes, Step::Fails,
-       {"gate", "script"}, {{BoxIcon::Stop, u"Corvantis", u"ALTER TABLE failed:.", true}}, true},
-      {"script succeeds: the exit, no box", Step::Passes, Step::Passes, {"gate", "script"}, {}, true},
-  };
-  for (const Row& row : rows) {
+  for (const RunOutcome& row : kRunOutcomes) {
     SCOPED_TRACE(row.name);
     RecordingDesktop desktop;
     std::vector<std::string> calls;
@@ -146,11 +127,17 @@ TEST(FormLogic, EveryWayTheRunEnds) {
     calls.clear();
     form.TimerTicked(nullptr);
     desktop.Drain();
-    std::vector<std::string> expected = {"stop timer (monitor alive) (query alive)"};
-    expected.insert(expected.end(), row.calls.begin(), row.calls.end());
+    std::vector<std::string> expected = {"stop timer (monitor alive) (query alive)", "gate"};
+    if (row.scriptRuns) expected.push_back("script");
     EXPECT_EQ(calls, expected);
-    EXPECT_EQ(desktop.boxes, row.boxes);
-    EXPECT_EQ(desktop.exited, row.exits);
+    std::vector<SeenBox> boxes;
+    if (row.box) {
+      const std::u16string caption =
+          row.box->caption.empty() ? desktop.ApplicationTitle() : std::u16string(row.box->caption);
+      boxes.push_back({row.box->icon, caption, std::u16string(row.box->text), row.box->quitPending});
+    }
+    EXPECT_EQ(desktop.boxes, boxes);
+    EXPECT_EQ(desktop.exited, row.endsByItself);
     EXPECT_FALSE(QuitRequestPending());
   }
 }

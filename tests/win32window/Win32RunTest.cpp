@@ -17,6 +17,7 @@
 #include "Exceptions.h"
 #include "FrmVelmar.h"
 #include "QuitRequest.h"
+#include "RunOutcomes.h"
 #include "ScriptedRun.h"
 #include "ShowState.h"
 #include "Win32Handles.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-constexpr char16_t kPreviousPackFirst[] = u"\u8ACB\u5148\u5B8C\u6210\u820A\u7248PACK";  // 請先完成舊版PACK
 constexpr char16_t kTitle[] = u"win32window_tests";  // from win32window_tests.exe
 
 dbv::SQLTRACEDesc Record(const std::string& bytes) {
@@ -68,23 +68,7 @@ TEST(Win32Run, NoTickBeforeTheWindowIsShownThenExactlyOneRun) {
 }
 
 TEST(Win32Run, EveryWayTheHandlerEnds) {
-  struct Row {
-    const char* name;
-    Step gate;
-    Step script;
-    std::vector<SeenBox> boxes;
-    bool endsByItself;  // false: only the user's close ends the loop
-  };
-  const std::vector<Row> rows = {
-      {"gate finds UPDATE_HIST missing: the warning, the window stays", Step::Missing, Step::Passes,
-       {{u"Warning", kPreviousPackFirst, ShownIcon::Warning, false, false}}, false},
-      {"gate probe fails: the report with a full stop, the window stays", Step::Fails, Step::Passes,
-       {{kTitle, u"SQLConnection1: Unable to complete network request.", ShownIcon::Stop, false, false}}, false},
-      {"script fails: the close request, then the report, then the exit", Step::Passes, Step::Fails,
-       {{kTitle, u"ALTER TABLE failed:.", ShownIcon::Stop, true, false}}, true},
-      {"script succeeds: the exit, no box", Step::Passes, Step::Passes, {}, true},
-  };
-  for (const Row& row : rows) {
+  for (const RunOutcome& row : kRunOutcomes) {
     SCOPED_TRACE(row.name);
     std::vector<std::string> log;
     TFormVelmar form(std::make_unique<ScriptedRun>(row.gate, row.script, log));
@@ -92,7 +76,14 @@ TEST(Win32Run, EveryWayTheHandlerEnds) {
     TApplication::ShowMainWindow(form, ShowState::Normal);
     const bool ended = RunMainLoop(4000);
     EXPECT_EQ(ended, row.endsByItself);
-    EXPECT_EQ(watcher.seen, row.boxes);
+    std::vector<SeenBox> boxes;
+    if (row.box) {
+      boxes.push_back({std::u16string(row.box->caption.empty() ? kTitle : row.box->caption),
+                       std::u16string(row.box->text),
+                       row.box->icon == BoxIcon::Warning ? ShownIcon::Warning : ShownIcon::Stop, row.box->quitPending,
+                       false});
+    }
+    EXPECT_EQ(watcher.seen, boxes);
     EXPECT_TRUE(IsWindowVisible(form.Handle())) << "the window left the screen before tear-down";
     EXPECT_EQ(ActiveAndFocus(), std::make_pair(form.Handle(), form.Memo1)) << "after the run's boxes";
     SetActiveWindow(TApplication::Instance().Handle());  // as a click on the task-bar entry does

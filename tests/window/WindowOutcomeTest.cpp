@@ -10,41 +10,21 @@
 
 #include "FrmVelmar.h"
 #include "QuitRequest.h"
+#include "RunOutcomes.h"
 #include "WindowTestSupport.h"
 
 namespace {
 
-const QString kPreviousPackFirst = QString::fromUtf8("請先完成舊版PACK");
+QString Text(std::u16string_view text) { return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())); }
 
-struct Outcome {
-  const char* name;
-  Step gate;
-  Step script;
-  bool dialog;
-  QString caption;  // empty: the application title
-  QString text;
-  QMessageBox::Icon icon;
-  bool scriptRuns;
-  bool closeRequestBeforeDialog;
-  bool windowStays;  // true: only the user's close ends the loop
-};
+QMessageBox::Icon ShownIcon(BoxIcon icon) {
+  return icon == BoxIcon::Warning ? QMessageBox::Warning : QMessageBox::Critical;
+}
 
 }  // namespace
 
 TEST(WindowOutcome, TimerHandlerOutcomes) {
-  const std::vector<Outcome> rows = {
-      {"gate finds UPDATE_HIST missing: warning, window stays", Step::Missing, Step::Passes, true, "Warning",
-       kPreviousPackFirst, QMessageBox::Warning, false, false, true},
-      {"gate probe fails: report with full stop, window stays", Step::Fails, Step::Passes, true, "",
-       QString(kGateFailure) + ".", QMessageBox::Critical, false, false, true},
-      {"gate aborts silently: nothing shown, window stays", Step::AbortsSilently, Step::Passes, false, "", "",
-       QMessageBox::NoIcon, false, false, true},
-      {"script fails: close request, then the report, then exit", Step::Passes, Step::Fails, true, "",
-       QString(kScriptFailure) + ".", QMessageBox::Critical, true, true, false},
-      {"script succeeds: exit without a dialog", Step::Passes, Step::Passes, false, "", "", QMessageBox::NoIcon, true,
-       false, false},
-  };
-  for (const Outcome& row : rows) {
+  for (const RunOutcome& row : kRunOutcomes) {
     SCOPED_TRACE(row.name);
     std::vector<std::string> log;
     auto run = std::make_unique<ScriptedRun>(row.gate, row.script, log);
@@ -64,33 +44,33 @@ TEST(WindowOutcome, TimerHandlerOutcomes) {
     };
     answerer.afterAnswer = [&] {
       log.push_back("dialog answered");
-      if (row.windowStays) userCloses();
+      if (!row.endsByItself) userCloses();
     };
-    if (row.windowStays && !row.dialog) calls.onGate = userCloses;
+    if (!row.endsByItself && !row.box) calls.onGate = userCloses;
     form.show();
     ASSERT_EQ(RunMainLoop(), 0) << "the loop did not end with status 0";
     log.push_back("loop ended");
 
     EXPECT_EQ(calls.gateCalls, 1);
     EXPECT_EQ(calls.scriptCalls, row.scriptRuns ? 1 : 0);
-    ASSERT_EQ(answerer.seen.size(), row.dialog ? 1u : 0u);
-    if (row.dialog) {
+    ASSERT_EQ(answerer.seen.size(), row.box ? 1u : 0u);
+    if (row.box) {
       const SeenDialog& d = answerer.seen.front();
-      EXPECT_EQ(d.caption, row.caption.isEmpty() ? QCoreApplication::applicationName() : row.caption);
-      EXPECT_EQ(d.text, row.text);
-      EXPECT_EQ(d.icon, row.icon);
+      EXPECT_EQ(d.caption, row.box->caption.empty() ? QCoreApplication::applicationName() : Text(row.box->caption));
+      EXPECT_EQ(d.text, Text(row.box->text));
+      EXPECT_EQ(d.icon, ShownIcon(row.box->icon));
       EXPECT_EQ(d.buttons, QStringList{"OK"});
       EXPECT_TRUE(d.okIsDefaultAndEscape);
       EXPECT_TRUE(d.applicationModal);
-      EXPECT_EQ(d.quitPendingWhenShown, row.closeRequestBeforeDialog);
+      EXPECT_EQ(d.quitPendingWhenShown, row.box->quitPending);
       EXPECT_TRUE(d.visibleWhenAnswered) << "the dialog went away before the user answered it";
     }
-    if (row.windowStays) {
+    if (!row.endsByItself) {
       EXPECT_TRUE(openAfterRun);
       EXPECT_FALSE(quitPendingAfterRun) << "the run asked to end the program";
       EXPECT_EQ(log.back(), "loop ended");
       EXPECT_EQ(log[log.size() - 2], "user closes");
-    } else if (row.dialog) {
+    } else if (row.box) {
       EXPECT_EQ(log, (std::vector<std::string>{"gate", "script", "dialog answered", "loop ended"}));
     }
     EXPECT_TRUE(form.isVisible()) << "the window left the screen before tear-down";
