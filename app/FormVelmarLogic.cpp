@@ -114,15 +114,6 @@ QueryGuards FormVelmarLogic::Guards() { return QueryGuards(*SQLQuery1); }
 
 bool FormVelmarLogic::TableMissing(const std::string& table) { return Guards().TableMissing(table); }
 
-bool FormVelmarLogic::AddVarcharField(const std::string& table, const std::string& column,
-                                      const std::string& width) {
-  return Guards().AddVarcharField(table, column, width);
-}
-
-bool FormVelmarLogic::AddDoubleField(const std::string& table, const std::string& column) {
-  return Guards().AddDoubleField(table, column);
-}
-
 void FormVelmarLogic::AppendLogLines(const std::string& text) {
   AddLogLines(DisplayLines(text));
 }

@@ -77,12 +77,10 @@ class FormVelmarLogic {
  private:
   class DatabaseRun;
 
-  // The catalogue questions on SQLQuery1, asked through the same guards the
-  // upgrade script is given.
+  // The catalogue questions on SQLQuery1: the gate's own, and the guards the
+  // upgrade script is given (its column additions are asked there).
   QueryGuards Guards();
   bool TableMissing(const std::string& table);
-  bool AddVarcharField(const std::string& table, const std::string& column, const std::string& width);
-  bool AddDoubleField(const std::string& table, const std::string& column);
 
   void DeferTraceFailure(std::exception_ptr failure);
 
