@@ -200,16 +200,16 @@ dbv::GetDriverProc TSQLConnection::FindEntryPoint() {
 }
 
 void TSQLConnection::CreateDriverConnection(dbv::GetDriverProc entryPoint) {
-  driver_.Reset();
+  driver_.reset();
   const std::string errorResourceFile = Trim(Params.Value("ErrorResourceFile"));
   dbv::ISQLDriver* driver = nullptr;
   const dbv::SQLResult loaded = entryPoint(VendorLib.c_str(), errorResourceFile.c_str(), &driver);
   if (dbv::failed(loaded) || driver == nullptr) throw EDatabaseError(FormatText(texts::UnableToLoad, VendorLib));
-  driver_ = DriverRef(driver);
+  driver_.reset(driver);
   dbv::ISQLConnection* connection = nullptr;
   Check(driver_->getSQLConnection(&connection));
   if (connection == nullptr) Check(dbv::status::InvalidHandle);
-  connection_ = DriverRef(connection);
+  connection_.reset(connection);
 }
 
 // Every parameter line of the three login names yields that name's first
@@ -269,7 +269,7 @@ void TSQLConnection::ReadAnswersAfterConnect(const ParamList& login) {
   dbv::ISQLMetaData* metaData = nullptr;
   Check(connection_->getSQLMetaData(&metaData));
   if (metaData == nullptr) Check(dbv::status::InvalidHandle);
-  metaData_ = DriverRef(metaData);
+  metaData_.reset(metaData);
 
   const std::string userName = Trim(login.Value("USER_NAME"));
   if (!userName.empty()) metaData_->setStringOption(dbv::metaopt::UserName, userName.c_str());
@@ -302,9 +302,9 @@ void TSQLConnection::AbandonOpening(bool serverConnected) noexcept {
 
 // The result of disconnecting is not examined.
 void TSQLConnection::ReleaseDriverConnection(bool serverConnected) noexcept {
-  metaData_.Reset();
+  metaData_.reset();
   if (serverConnected && connection_) connection_->disconnect();
-  connection_.Reset();
+  connection_.reset();
 }
 
 void TSQLConnection::Close() {
@@ -324,7 +324,7 @@ void TSQLConnection::Close() {
     ReleaseDriverConnection(true);  // a driver connection still held is one that reached the server
     library_ = nullptr;
     state_ = ConnectionState::Closed;
-    driver_.Reset();
+    driver_.reset();
   }
   loaded_ = false;
   if (hookFailure) std::rethrow_exception(hookFailure);
@@ -335,7 +335,7 @@ void TSQLConnection::Check(dbv::SQLResult result) {
 }
 
 void TSQLConnection::RaiseDriverError(dbv::SQLResult result) {
-  lastErrorText_ = driver_error::TextFor(result, connection_.Get(), lastErrorText_);
+  lastErrorText_ = driver_error::TextFor(result, connection_.get(), lastErrorText_);
   throw EDatabaseError(lastErrorText_, driver_error::FailureOf(result));
 }
 

@@ -61,7 +61,7 @@ class TSQLConnection : public TComponent {
   const std::string& LastErrorText() const { return lastErrorText_; }
 
   // Objects and answers of the driver, valid while open.
-  dbv::ISQLConnection* DriverConnection() const { return connection_.Get(); }
+  dbv::ISQLConnection* DriverConnection() const { return connection_.get(); }
   std::int32_t MaxStmtsPerConn() const { return maxStmtsPerConn_; }
   std::int32_t DefaultIsolationLevel() const { return defaultIsolation_; }
   const std::string& QuoteChar() const { return quoteChar_; }

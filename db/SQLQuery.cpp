@@ -100,13 +100,13 @@ void TSQLQuery::RebuildParams(const std::string& text) {
 // Nothing here can fail in a way the caller hears of: the driver's answers to
 // releasing are not examined, and a failed count keeps the stored one.
 void TSQLQuery::Unprepare() noexcept {
-  cursor_.Reset();
+  cursor_.reset();
   if (!command_) return;
   if (rowsAffected_ <= 0) {
     std::int32_t rows = 0;
     if (!dbv::failed(command_->getRowsAffected(&rows))) rowsAffected_ = rows;
   }
-  command_.Reset();
+  command_.reset();
 }
 
 // --- Preparing ---
@@ -120,7 +120,7 @@ void TSQLQuery::EnsureConnected() {
 void TSQLQuery::ObtainCommand() {
   lastErrorText_.clear();
   lastFailureKind_ = DatabaseFailure::Refused;
-  command_.Reset();
+  command_.reset();
   dbv::ISQLConnection* driverConnection = connection_->DriverConnection();
   if (driverConnection == nullptr) return;
   dbv::ISQLCommand* command = nullptr;
@@ -129,7 +129,7 @@ void TSQLQuery::ObtainCommand() {
     RecordFailure(obtained, driverConnection);
     return;
   }
-  command_ = DriverRef(command);
+  command_.reset(command);
   // Not tested: a driver without the option fetches with its own row-set size.
   command_->setOption(dbv::cmdopt::RowsetSize, RowsetSizeOf(connection_->Params));
   // No transaction is attached: the driver commits every statement on its own.
@@ -141,8 +141,8 @@ void TSQLQuery::Prepare() {
   if (!command_) return;
   const dbv::SQLResult prepared = command_->prepare(statementText_.c_str(), static_cast<std::uint16_t>(params_.size()));
   if (dbv::failed(prepared)) {
-    RecordFailure(prepared, command_.Get());
-    command_.Reset();
+    RecordFailure(prepared, command_.get());
+    command_.reset();
   }
 }
 
@@ -160,7 +160,7 @@ void TSQLQuery::PrepareIfNeeded() {
 void TSQLQuery::ExecuteCommand() {
   dbv::ISQLCursor* cursor = nullptr;
   const dbv::SQLResult executed = command_->execute(&cursor);
-  cursor_ = DriverRef(cursor);  // even after a failure, so that it is released with the rest
+  cursor_.reset(cursor);  // even after a failure, so that it is released with the rest
   if (dbv::failed(executed)) RaiseCommandError(executed);
 }
 
@@ -178,7 +178,7 @@ void TSQLQuery::RecordFailure(dbv::SQLResult result, DriverObject* failing) {
 }
 
 [[noreturn]] void TSQLQuery::RaiseCommandError(dbv::SQLResult result) {
-  RecordFailure(result, command_.Get());
+  RecordFailure(result, command_.get());
   throw EDatabaseError(lastErrorText_, lastFailureKind_);
 }
 
@@ -195,7 +195,7 @@ void TSQLQuery::Open() {
   EnsureConnected();
   // A failure leaves the query closed as after Close; the command stays prepared.
   ScopeExit discard([this]() noexcept { DiscardOpenState(); });
-  cursor_.Reset();
+  cursor_.reset();
   PrepareIfNeeded();
   ExecuteCommand();
   if (!cursor_) {
@@ -248,7 +248,7 @@ void TSQLQuery::FetchFirstRow() {
   if (!dbv::failed(fetched)) {
     hasCurrentRow_ = true;
   } else if (!IsEndOfResult(fetched)) {
-    RaiseCursorError(fetched, cursor_.Get());
+    RaiseCursorError(fetched, cursor_.get());
   }
 }
 
@@ -268,7 +268,7 @@ void TSQLQuery::DiscardOpenState() noexcept {
   fields_.clear();
   hasCurrentRow_ = false;
   std::vector<char>().swap(blobBuffer_);
-  cursor_.Reset();
+  cursor_.reset();
 }
 
 // --- Execute ---
@@ -282,7 +282,7 @@ std::int32_t TSQLQuery::ExecSQL(bool execDirect) {
 
 std::int32_t TSQLQuery::ExecutePrepared() {
   const ScopeExit finish([this]() noexcept { FinishExecute(); });
-  cursor_.Reset();
+  cursor_.reset();
   PrepareIfNeeded();
   ExecuteCommand();
   ReadRowsAffected();
@@ -293,8 +293,8 @@ std::int32_t TSQLQuery::ExecutePrepared() {
 // its prepared command for an unchanged re-run.
 void TSQLQuery::FinishExecute() noexcept {
   if (cursor_) {
-    cursor_.Reset();
-    command_.Reset();
+    cursor_.reset();
+    command_.reset();
   } else if (command_) {
     command_->close();  // result not examined
   }
@@ -302,16 +302,16 @@ void TSQLQuery::FinishExecute() noexcept {
 
 // Nothing is kept: cursor and command are released however the run ends.
 std::int32_t TSQLQuery::ExecuteDirect() {
-  cursor_.Reset();
+  cursor_.reset();
   ObtainCommand();
   if (!command_) RaiseMissingCommand();
   const ScopeExit release([this]() noexcept {
-    cursor_.Reset();
-    command_.Reset();
+    cursor_.reset();
+    command_.reset();
   });
   dbv::ISQLCursor* cursor = nullptr;
   const dbv::SQLResult executed = command_->executeImmediate(statementText_.c_str(), &cursor);
-  cursor_ = DriverRef(cursor);
+  cursor_.reset(cursor);
   if (dbv::failed(executed)) RaiseCommandError(executed);
   ReadRowsAffected();
   return rowsAffected_;

@@ -77,7 +77,7 @@ class TSQLQuery : public TComponent, private TConnectionClient {
   void FetchFirstRow();
 
   // The cursor while a row is current, else null.
-  dbv::ISQLCursor* RowCursor() const { return active_ && hasCurrentRow_ ? cursor_.Get() : nullptr; }
+  dbv::ISQLCursor* RowCursor() const { return active_ && hasCurrentRow_ ? cursor_.get() : nullptr; }
   // Keeps the failure's text, and whether it lost the connection, for the
   // error raised now or for a held-back preparation failure raised later.
   template <class DriverObject>
