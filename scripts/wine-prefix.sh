@@ -33,9 +33,24 @@ wine_prefix_start() {
   done
 }
 
+# Whether the server started here still runs (an ended one not yet waited
+# for is a zombie, and counts as ended).
+wine_server_running() {
+  local state
+  { read -r _ _ state _ <"/proc/$WINE_SERVER_PID/stat"; } 2>/dev/null && [ "$state" != Z ]
+}
+
 wine_prefix_stop() {
   if [ -n "$WINE_SERVER_PID" ]; then
     "$WINE_SERVER" -k 2>/dev/null || true  # the prefix's server, and any program left running in it
+    # A server whose socket has gone does not hear -k: it is ended by the PID
+    # it was started with, so that the stop never waits for ever.
+    local tenths=0
+    while wine_server_running && [ "$tenths" -lt 50 ]; do
+      sleep 0.1
+      tenths=$((tenths + 1))
+    done
+    if wine_server_running; then kill -KILL "$WINE_SERVER_PID" 2>/dev/null || true; fi
     wait "$WINE_SERVER_PID" 2>/dev/null || true
     WINE_SERVER_PID=
   fi
